@@ -1,0 +1,29 @@
+# The portable core with its tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the benchmarks (built without sanitizers).
+set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+
+add_library(tarvex_core STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp)
+target_compile_options(tarvex_core PRIVATE ${SANITIZE})
+
+file(GLOB pe_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/harness/lib/pe_*.cpp
+     ${CMAKE_SOURCE_DIR}/tools/harness/lib/csv_*.cpp)
+
+find_package(GTest REQUIRED)
+file(GLOB native_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+add_executable(native_tests ${native_test_sources} ${pe_sources})
+target_compile_options(native_tests PRIVATE ${SANITIZE})
+target_link_options(native_tests PRIVATE ${SANITIZE})
+target_link_libraries(native_tests PRIVATE tarvex_core GTest::gtest GTest::gtest_main)
+
+enable_testing()
+add_test(NAME native_tests COMMAND native_tests)
+
+file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+find_package(benchmark QUIET)
+if(bench_sources AND benchmark_FOUND)
+  add_library(tarvex_core_fast STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp)
+  target_compile_options(tarvex_core_fast PRIVATE -O2)
+  add_executable(benchmarks ${bench_sources})
+  target_compile_options(benchmarks PRIVATE -O2)
+  target_link_libraries(benchmarks PRIVATE tarvex_core_fast benchmark::benchmark benchmark::benchmark_main)
+endif()

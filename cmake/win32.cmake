@@ -1,0 +1,39 @@
+# TARVEX.dll, the harness and the Wine test program.
+
+# The module-definition file follows from host/export_list.h: each built
+# export under its exact symbol, mapped to its __stdcall entry point.
+set(EXPORT_LIST ${CMAKE_SOURCE_DIR}/host/export_list.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${EXPORT_LIST})
+file(STRINGS ${EXPORT_LIST} export_lines REGEX "^TARVEX_EXPORT\\(")
+set(def_text "LIBRARY TARVEX.dll\nEXPORTS\n")
+foreach(line ${export_lines})
+  if(NOT line MATCHES "^TARVEX_EXPORT\\(([A-Za-z0-9_]+), \"([^\"]+)\", ([0-9]+), ([01])\\)")
+    message(FATAL_ERROR "unreadable export line: ${line}")
+  endif()
+  if(CMAKE_MATCH_4 STREQUAL "1")
+    string(APPEND def_text "    ${CMAKE_MATCH_2} = ${CMAKE_MATCH_1}@${CMAKE_MATCH_3}\n")
+  endif()
+endforeach()
+file(WRITE ${CMAKE_BINARY_DIR}/TARVEX.def "${def_text}")
+
+# Static runtime: the DLL imports only Windows system DLLs.
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+
+add_library(TARVEX SHARED ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_win32.cpp
+            ${CMAKE_BINARY_DIR}/TARVEX.def)
+set_target_properties(TARVEX PROPERTIES PREFIX "" OUTPUT_NAME TARVEX)
+target_link_options(TARVEX PRIVATE ${STATIC_RUNTIME})
+target_link_libraries(TARVEX PRIVATE psapi)
+
+# The harness: loads a TARVEX.dll by path and plays the host's part.
+file(GLOB harness_lib_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/harness/lib/*.cpp)
+add_library(harness_lib STATIC ${harness_lib_sources} ${CMAKE_SOURCE_DIR}/host/export_table.cpp)
+add_executable(harness ${CMAKE_SOURCE_DIR}/tools/harness/harness_main.cpp)
+target_link_libraries(harness PRIVATE harness_lib)
+target_link_options(harness PRIVATE ${STATIC_RUNTIME})
+
+# The Wine suite: calls the built DLL through its exact symbols.
+file(GLOB wine_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
+add_executable(wine_tests ${wine_test_sources})
+target_link_libraries(wine_tests PRIVATE harness_lib user32)
+target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})

@@ -1,0 +1,28 @@
+// Whole-file reads and safe rewrites.
+#include "common/host_file.h"
+
+#include <string>
+
+#include "platform/platform.h"
+
+bool read_whole_file(const char* path, std::vector<unsigned char>* out) {
+    out->clear();
+    plat::File* f = plat::open_file(path, "rb");
+    if (!f) return false;
+    unsigned char chunk[4096];
+    size_t n;
+    while ((n = plat::read_file(f, chunk, sizeof chunk)) > 0) out->insert(out->end(), chunk, chunk + n);
+    plat::close_file(f);
+    return true;
+}
+
+bool replace_file_contents(const char* path, const void* bytes, size_t size) {
+    std::string tmp = std::string(path) + ".tarvex-new";
+    plat::File* f = plat::open_file(tmp.c_str(), "wb");
+    if (!f) return false;
+    bool ok = size == 0 || plat::write_file(f, bytes, size);
+    ok = plat::close_file(f) && ok;
+    if (ok && plat::replace_file(tmp.c_str(), path)) return true;
+    plat::remove_file(tmp.c_str());
+    return false;
+}

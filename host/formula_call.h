@@ -1,0 +1,41 @@
+// The calling contract every formula export shares: how parameters are read
+// from the call record and how the four result shapes are written. Exports
+// are thin shims over these helpers and a plain routine of their subsystem.
+#pragma once
+
+#include "host/call_record.h"
+
+// Exports use the Windows API calling convention on the DLL build; natively
+// the attribute means nothing and is left out.
+#if defined(_WIN32) && !defined(_WIN64)
+#define TARVEX_API __stdcall
+#else
+#define TARVEX_API
+#endif
+
+// Parameter 1's current value: param1[0] for a constant (negative start),
+// else its last element. The caller has checked that param1 is present and
+// that data_count >= 1 when the start is not negative.
+float param1_current(const tagCALCINFO& ci);
+
+// Element 0 of parameter 2..4; the caller has checked the pointer.
+inline float param_first(const float* p) { return p[0]; }
+
+// A float code truncated toward zero. NaN gives 0 and values beyond the int
+// range are clamped, so a stray value never becomes undefined behaviour.
+int truncate_to_int(float v);
+
+// Shape 1: result[data_count - 1] = v; returns data_count - 1. With no slot
+// (data_count < 1) nothing is written and -1 is returned.
+int set_last_slot(const tagCALCINFO& ci, float v);
+
+// Shape 2: every slot = v; returns 0, or -1 when there is no slot.
+int fill_all_slots(const tagCALCINFO& ci, float v);
+
+// Index of the last bar, or -1 when the record holds none.
+inline int last_index(const tagCALCINFO& ci) { return ci.data_count - 1; }
+
+// Whether 0 <= i < data_count.
+inline bool is_bar_index(const tagCALCINFO& ci, int i) {
+    return i >= 0 && i < ci.data_count;
+}

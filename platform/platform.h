@@ -1,0 +1,58 @@
+// The one narrow door to the operating system. Everything above it works on
+// 8-bit (GBK) texts and Windows-style paths with backslashes; the Win32
+// implementation hands them to the real API, the portable one (native build
+// and tests) maps backslashes to slashes and does the same work itself.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace plat {
+
+// Full path of the executable of the current process (the host program, not
+// the library), cut to fit `cap` - 1 characters and NUL-terminated. The
+// platform reads at most 260 characters. Returns the length written.
+size_t executable_path(char* out, size_t cap);
+
+// Windows profile-string lookup: value of `key` in `section` of `ini_file`,
+// or `fallback` when the file, section or key is missing; cut to `cap` - 1
+// characters. Returns the length written.
+size_t profile_string(const char* section, const char* key, const char* fallback,
+                      char* out, size_t cap, const char* ini_file);
+
+// An open stream file; modes as in fopen ("rb", "r+b", "wb", "w+b", "a+b", "a+t").
+struct File;
+File* open_file(const char* path, const char* mode);
+size_t read_file(File* f, void* buf, size_t bytes);
+// Writes all of `bytes` or reports false.
+bool write_file(File* f, const void* buf, size_t bytes);
+bool seek_file(File* f, long offset, int origin);  // origin: SEEK_SET/CUR/END
+long tell_file(File* f);
+bool at_end_of_file(File* f);
+// Flushes and closes; false when buffered data could not be written.
+bool close_file(File* f);
+
+bool file_exists(const char* path);
+bool remove_file(const char* path);
+// Moves `from` over `to` in one step, replacing `to` when it exists.
+bool replace_file(const char* from, const char* to);
+
+enum class MakeDirResult { created, already_exists, missing_parent, failed };
+// Creates one directory level.
+MakeDirResult make_directory(const char* path);
+
+// Current time as seconds since 1970-01-01 00:00:00 UTC.
+int64_t now_seconds();
+
+struct LocalTime {
+    int year;    // e.g. 2026
+    int month;   // 1..12
+    int day;     // 1..31
+    int hour;    // 0..23
+    int minute;  // 0..59
+    int second;  // 0..59
+};
+// The machine's local broken-down time of `t`; false when it cannot be converted.
+bool local_time(int64_t t, LocalTime* out);
+
+}  // namespace plat

@@ -1,0 +1,212 @@
+// Portable platform for the native build: POSIX files behind Windows-style
+// paths, a profile-file reader with the lookup rules of the Windows API, and
+// the test controls of portable_testing.h.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/platform.h"
+#include "platform/portable_testing.h"
+
+namespace {
+
+std::string g_exe_path;
+int64_t g_fixed_now = -1;
+
+const int kOpCount = 5;
+int g_fail_at[kOpCount];
+int g_calls[kOpCount];
+
+bool injected_failure(plat_testing::Op op) {
+    int i = static_cast<int>(op);
+    ++g_calls[i];
+    return g_fail_at[i] != 0 && g_calls[i] == g_fail_at[i];
+}
+
+std::string native_path(const char* path) {
+    std::string s(path);
+    for (char& c : s)
+        if (c == '\\') c = '/';
+    return s;
+}
+
+size_t copy_cut(char* out, size_t cap, const char* text, size_t len) {
+    if (cap == 0) return 0;
+    if (len > cap - 1) len = cap - 1;
+    std::memcpy(out, text, len);
+    out[len] = '\0';
+    return len;
+}
+
+std::string trimmed(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r' || s[b] == '\n')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r' || s[e - 1] == '\n')) --e;
+    return s.substr(b, e - b);
+}
+
+// Profile names compare without regard to ASCII letter case, as on Windows.
+bool same_name(const std::string& a, const char* b) {
+    size_t n = std::strlen(b);
+    if (a.size() != n) return false;
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+bool find_profile_value(const char* section, const char* key, const char* ini_file, std::string* value) {
+    FILE* f = std::fopen(native_path(ini_file).c_str(), "rb");
+    if (!f) return false;
+    std::string line;
+    bool in_section = false, found = false;
+    int c;
+    do {
+        c = std::fgetc(f);
+        if (c != EOF && c != '\n') {
+            line.push_back(static_cast<char>(c));
+            continue;
+        }
+        std::string t = trimmed(line);
+        line.clear();
+        if (t.empty() || t[0] == ';') continue;
+        if (t[0] == '[') {
+            size_t close = t.find(']');
+            in_section = close != std::string::npos && same_name(trimmed(t.substr(1, close - 1)), section);
+            continue;
+        }
+        size_t eq = t.find('=');
+        if (!in_section || eq == std::string::npos || !same_name(trimmed(t.substr(0, eq)), key)) continue;
+        std::string v = trimmed(t.substr(eq + 1));
+        if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) v = v.substr(1, v.size() - 2);
+        *value = v;
+        found = true;
+    } while (c != EOF && !found);
+    std::fclose(f);
+    return found;
+}
+
+}  // namespace
+
+namespace plat {
+
+struct File {
+    FILE* f;
+    bool text;  // "t" mode: newlines are stored as CR LF, as on the host's platform
+};
+
+size_t executable_path(char* out, size_t cap) {
+    std::string p = g_exe_path;
+    if (p.empty()) {
+        char buf[261];
+        ssize_t n = readlink("/proc/self/exe", buf, 260);
+        p.assign(buf, n > 0 ? static_cast<size_t>(n) : 0);
+        for (char& c : p)
+            if (c == '/') c = '\\';
+    }
+    if (p.size() > 260) p.resize(260);
+    return copy_cut(out, cap, p.data(), p.size());
+}
+
+size_t profile_string(const char* section, const char* key, const char* fallback,
+                      char* out, size_t cap, const char* ini_file) {
+    std::string value;
+    if (find_profile_value(section, key, ini_file, &value)) return copy_cut(out, cap, value.data(), value.size());
+    return copy_cut(out, cap, fallback, std::strlen(fallback));
+}
+
+File* open_file(const char* path, const char* mode) {
+    if (injected_failure(plat_testing::Op::open)) return nullptr;
+    std::string m;
+    bool text = false;
+    for (const char* p = mode; *p; ++p) {
+        if (*p == 't') text = true;
+        else m.push_back(*p);
+    }
+    FILE* f = std::fopen(native_path(path).c_str(), m.c_str());
+    if (!f) return nullptr;
+    return new File{f, text};
+}
+
+size_t read_file(File* f, void* buf, size_t bytes) { return std::fread(buf, 1, bytes, f->f); }
+
+bool write_file(File* f, const void* buf, size_t bytes) {
+    if (injected_failure(plat_testing::Op::write)) {
+        std::fwrite(buf, 1, bytes / 2, f->f);  // a failing disk may take part of it
+        return false;
+    }
+    if (!f->text) return std::fwrite(buf, 1, bytes, f->f) == bytes;
+    const char* p = static_cast<const char*>(buf);
+    for (size_t i = 0; i < bytes; ++i) {
+        if (p[i] == '\n' && std::fputc('\r', f->f) == EOF) return false;
+        if (std::fputc(p[i], f->f) == EOF) return false;
+    }
+    return true;
+}
+
+bool seek_file(File* f, long offset, int origin) { return std::fseek(f->f, offset, origin) == 0; }
+long tell_file(File* f) { return std::ftell(f->f); }
+
+bool at_end_of_file(File* f) { return std::feof(f->f) != 0; }
+
+bool close_file(File* f) {
+    bool ok = std::fclose(f->f) == 0;
+    delete f;
+    if (injected_failure(plat_testing::Op::close)) return false;
+    return ok;
+}
+
+bool file_exists(const char* path) { return access(native_path(path).c_str(), F_OK) == 0; }
+
+bool remove_file(const char* path) { return std::remove(native_path(path).c_str()) == 0; }
+
+bool replace_file(const char* from, const char* to) {
+    if (injected_failure(plat_testing::Op::rename)) return false;
+    return std::rename(native_path(from).c_str(), native_path(to).c_str()) == 0;
+}
+
+MakeDirResult make_directory(const char* path) {
+    if (injected_failure(plat_testing::Op::mkdir)) return MakeDirResult::failed;
+    if (mkdir(native_path(path).c_str(), 0777) == 0) return MakeDirResult::created;
+    if (errno == EEXIST) return MakeDirResult::already_exists;
+    if (errno == ENOENT) return MakeDirResult::missing_parent;
+    return MakeDirResult::failed;
+}
+
+int64_t now_seconds() { return g_fixed_now >= 0 ? g_fixed_now : static_cast<int64_t>(std::time(nullptr)); }
+
+bool local_time(int64_t t, LocalTime* out) {
+    time_t tt = static_cast<time_t>(t);
+    struct tm tm;
+    if (!localtime_r(&tt, &tm)) return false;
+    *out = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+    return true;
+}
+
+}  // namespace plat
+
+namespace plat_testing {
+
+void set_executable_path(const char* path) { g_exe_path = path ? path : ""; }
+void set_now(int64_t seconds) { g_fixed_now = seconds; }
+
+void fail_nth(Op op, int n) {
+    g_fail_at[static_cast<int>(op)] = n;
+    g_calls[static_cast<int>(op)] = 0;
+}
+
+int count_of(Op op) { return g_calls[static_cast<int>(op)]; }
+
+void reset_faults() {
+    for (int i = 0; i < kOpCount; ++i) g_fail_at[i] = g_calls[i] = 0;
+}
+
+}  // namespace plat_testing

@@ -1,0 +1,83 @@
+// Win32 platform for TARVEX.dll: the real API for the module path, profile
+// strings, directories and file replacement, and the C runtime's stream files
+// and clock, as the host process provides them.
+#include <windows.h>
+
+#include <io.h>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "platform/platform.h"
+
+namespace plat {
+
+struct File {
+    FILE* f;
+};
+
+size_t executable_path(char* out, size_t cap) {
+    char buf[261];
+    DWORD n = GetModuleFileNameA(nullptr, buf, 260);  // null: the host executable
+    if (n > 260) n = 260;
+    buf[n] = '\0';
+    if (cap == 0) return 0;
+    size_t len = n < cap - 1 ? n : cap - 1;
+    std::memcpy(out, buf, len);
+    out[len] = '\0';
+    return len;
+}
+
+size_t profile_string(const char* section, const char* key, const char* fallback,
+                      char* out, size_t cap, const char* ini_file) {
+    if (cap == 0) return 0;
+    return GetPrivateProfileStringA(section, key, fallback, out, static_cast<DWORD>(cap), ini_file);
+}
+
+File* open_file(const char* path, const char* mode) {
+    FILE* f = std::fopen(path, mode);
+    return f ? new File{f} : nullptr;
+}
+
+size_t read_file(File* f, void* buf, size_t bytes) { return std::fread(buf, 1, bytes, f->f); }
+
+bool write_file(File* f, const void* buf, size_t bytes) { return std::fwrite(buf, 1, bytes, f->f) == bytes; }
+
+bool seek_file(File* f, long offset, int origin) { return std::fseek(f->f, offset, origin) == 0; }
+long tell_file(File* f) { return std::ftell(f->f); }
+bool at_end_of_file(File* f) { return std::feof(f->f) != 0; }
+
+bool close_file(File* f) {
+    bool ok = std::fclose(f->f) == 0;
+    delete f;
+    return ok;
+}
+
+bool file_exists(const char* path) { return _access(path, 0) == 0; }
+
+bool remove_file(const char* path) { return DeleteFileA(path) != 0; }
+
+bool replace_file(const char* from, const char* to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+MakeDirResult make_directory(const char* path) {
+    if (CreateDirectoryA(path, nullptr)) return MakeDirResult::created;
+    switch (GetLastError()) {
+        case ERROR_ALREADY_EXISTS: return MakeDirResult::already_exists;
+        case ERROR_PATH_NOT_FOUND: return MakeDirResult::missing_parent;
+        default: return MakeDirResult::failed;
+    }
+}
+
+int64_t now_seconds() { return static_cast<int64_t>(_time64(nullptr)); }
+
+bool local_time(int64_t t, LocalTime* out) {
+    __time64_t tt = static_cast<__time64_t>(t);
+    struct tm* tm = _localtime64(&tt);
+    if (!tm) return false;
+    *out = {tm->tm_year + 1900, tm->tm_mon + 1, tm->tm_mday, tm->tm_hour, tm->tm_min, tm->tm_sec};
+    return true;
+}
+
+}  // namespace plat

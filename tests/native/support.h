@@ -1,0 +1,76 @@
+// Test support: a scratch host directory tree that the library takes for the
+// host's (module_dir and the working directory), and a chart builder that
+// owns the arrays a tagCALCINFO points to.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/call_record.h"
+
+using Bytes = std::vector<unsigned char>;
+
+// A fresh host tree per test: <tmp>/host/ with userdata\block, userdata\self
+// and userdata\SelfData. The library sees the host program as <tmp>/host/dzh.exe,
+// and the test runs with <tmp>/host as its working directory.
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Native path of a file below the host directory ("userdata/block/x.BLK").
+    std::string at(const std::string& rel) const;
+    // The same path as the library spells it (backslashes).
+    std::string win(const std::string& rel) const;
+    // The host directory with its trailing backslash, as module_dir gives it.
+    std::string module_dir_text() const;
+
+    void write_text(const std::string& rel, const std::string& text) const;
+    void write_bytes(const std::string& rel, const Bytes& bytes) const;
+    Bytes read_bytes(const std::string& rel) const;
+    bool exists(const std::string& rel) const;
+    void make_dir(const std::string& rel) const;
+    // Content of TARVEX.log, or empty.
+    std::string log_text() const;
+
+    std::string root_;  // native path of the host directory, no trailing slash
+
+private:
+    std::string old_cwd_;
+};
+
+// Seconds of a local calendar time (the tests run in the time zone CST-8).
+int64_t local_seconds(int year, int month, int day, int hour, int minute, int second);
+
+// Little-endian encoders for building expected files independently of the writers.
+void put_u32(Bytes& b, uint32_t v);
+void put_i32(Bytes& b, int32_t v);
+void put_f32(Bytes& b, float v);
+void put_text(Bytes& b, const std::string& s, size_t width);  // NUL-padded
+
+// A chart owning its arrays; `ci()` points into them.
+struct Chart {
+    std::string label = "600000";
+    int32_t label_flag = 0;
+    int32_t period = kPeriodDay;
+    std::vector<BarRecord> bars;
+    std::vector<ExtRecord> ext;
+    int32_t param1_start = -1;
+    std::vector<float> p1, p2, p3, p4;  // empty: absent
+    std::vector<float> result;
+
+    explicit Chart(int n = 10, float fill = -777.0f);
+    // Parameter 1 as a constant (start -1) or as a series from `start`.
+    void constant(float v);
+    void series(const std::vector<float>& values, int start);
+    tagCALCINFO& ci();
+
+private:
+    tagCALCINFO rec_{};
+};
+
+// Day bars from 2024-01-02, stamped at the start of each UTC day, closes as given.
+std::vector<BarRecord> day_bars(const std::vector<float>& closes, int64_t first_day_utc = 1704153600);
