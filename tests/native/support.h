@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/call_record.h"
+#include "tools/harness/lib/chart.h"
 
 using Bytes = std::vector<unsigned char>;
 
@@ -51,26 +52,4 @@ void put_i32(Bytes& b, int32_t v);
 void put_f32(Bytes& b, float v);
 void put_text(Bytes& b, const std::string& s, size_t width);  // NUL-padded
 
-// A chart owning its arrays; `ci()` points into them.
-struct Chart {
-    std::string label = "600000";
-    int32_t label_flag = 0;
-    int32_t period = kPeriodDay;
-    std::vector<BarRecord> bars;
-    std::vector<ExtRecord> ext;
-    int32_t param1_start = -1;
-    std::vector<float> p1, p2, p3, p4;  // empty: absent
-    std::vector<float> result;
-
-    explicit Chart(int n = 10, float fill = -777.0f);
-    // Parameter 1 as a constant (start -1) or as a series from `start`.
-    void constant(float v);
-    void series(const std::vector<float>& values, int start);
-    tagCALCINFO& ci();
-
-private:
-    tagCALCINFO rec_{};
-};
-
-// Day bars from 2024-01-02, stamped at the start of each UTC day, closes as given.
-std::vector<BarRecord> day_bars(const std::vector<float>& closes, int64_t first_day_utc = 1704153600);
+// The chart builder shared with the harness: Chart and day_bars.

@@ -1,0 +1,207 @@
+// The TARVEX harness: plays the host's part for formula writers and for the
+// build. It loads a TARVEX.dll by path, builds a call record from a CSV of
+// bars or the built-in sample chart, calls one export through its exact
+// symbol and prints the return value and the result slots. It also checks a
+// DLL file: machine type, the exported symbols against the export list, and
+// the imported DLLs.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "host/export_table.h"
+#include "tools/harness/lib/bars_input.h"
+#include "tools/harness/lib/chart.h"
+#include "tools/harness/lib/dll_host.h"
+#include "tools/harness/lib/pe_image.h"
+
+namespace {
+
+void usage() {
+    std::puts(
+        "usage:\n"
+        "  harness check TARVEX.dll\n"
+        "  harness call TARVEX.dll FUNCTION [options]\n"
+        "  harness savedata0 TARVEX.dll NAME TIME CODE VALUE\n"
+        "  harness list\n"
+        "options of call:\n"
+        "  --csv FILE        bars from FILE (time,open,high,low,close,volume,amount)\n"
+        "  --sample          the built-in sample chart (the default)\n"
+        "  --p1 V            parameter 1 as a constant\n"
+        "  --p1-series F     parameter 1 as a series: open|high|low|close|volume|amount,\n"
+        "                    or values separated by commas\n"
+        "  --start N         first valid index of a series parameter 1 (default 0)\n"
+        "  --p2 V  --p3 V  --p4 V   parameters 2 to 4\n"
+        "  --period N        chart period code (default 8, day)\n"
+        "  --code TEXT       security code (default 600000)\n"
+        "  --index           the security is a market index\n"
+        "  --all             print every result slot (default: the last 10)");
+}
+
+bool read_text_file(const char* path, std::string* out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::stringstream ss;
+    ss << in.rdbuf();
+    *out = ss.str();
+    return true;
+}
+
+int check_dll(const char* path) {
+    std::string bytes;
+    if (!read_text_file(path, &bytes)) return std::printf("cannot read %s\n", path), 2;
+    PeImage pe;
+    std::string error;
+    if (!read_pe_image(std::vector<unsigned char>(bytes.begin(), bytes.end()), &pe, &error))
+        return std::printf("%s: %s\n", path, error.c_str()), 1;
+    bool ok = pe.machine == 0x14C && pe.is_dll;
+    std::printf("machine 0x%X (%s), %s\n", pe.machine, pe.machine == 0x14C ? "i386" : "not i386",
+                pe.is_dll ? "DLL" : "not a DLL");
+    std::set<std::string> exported(pe.exports.begin(), pe.exports.end());
+    int built = 0;
+    for (int i = 0; i < kExportCount; ++i) {
+        const ExportEntry& e = kExportTable[i];
+        bool present = exported.erase(e.symbol) > 0;
+        built += e.built;
+        if (present != e.built) {
+            ok = false;
+            std::printf("  %s: %s\n", e.symbol, e.built ? "MISSING" : "exported but not built");
+        }
+    }
+    for (const std::string& extra : exported) {
+        ok = false;
+        std::printf("  %s: not in the export list\n", extra.c_str());
+    }
+    std::printf("exports: %zu names, %d expected\n", pe.exports.size(), built);
+    for (const std::string& dll : pe.imports) {
+        bool system = is_system_dll(dll);
+        ok = ok && system;
+        std::printf("imports %s%s\n", dll.c_str(), system ? "" : "  <- not a Windows system DLL");
+    }
+    std::puts(ok ? "check passed" : "check FAILED");
+    return ok ? 0 : 1;
+}
+
+bool series_from(const std::string& spec, const std::vector<BarRecord>& bars, std::vector<float>* out) {
+    out->clear();
+    static const char* const kFields[] = {"open", "high", "low", "close", "volume", "amount"};
+    for (int f = 0; f < 6; ++f) {
+        if (spec != kFields[f]) continue;
+        for (const BarRecord& b : bars) {
+            const float* v = &b.open;
+            out->push_back(v[f]);
+        }
+        return true;
+    }
+    std::stringstream ss(spec);
+    std::string item;
+    while (std::getline(ss, item, ',')) out->push_back(std::strtof(item.c_str(), nullptr));
+    if (out->size() != bars.size()) {
+        std::printf("--p1-series: %zu values for %zu bars\n", out->size(), bars.size());
+        return false;
+    }
+    return true;
+}
+
+int call_export(int argc, char** argv) {
+    const char* dll = argv[2];
+    const ExportEntry* e = find_export(argv[3]);
+    if (!e) return std::printf("%s is not one of the 44 exports (try: harness list)\n", argv[3]), 2;
+    Chart chart(0);
+    chart.set_bars(sample_bars(), 0.0f);
+    std::string series;
+    int start = 0;
+    bool all = false;
+    for (int i = 4; i < argc; ++i) {
+        std::string a = argv[i];
+        const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
+        auto number = [&](std::vector<float>* p) {
+            if (!v) return false;
+            *p = {std::strtof(v, nullptr)};
+            ++i;
+            return true;
+        };
+        bool ok = true;
+        if (a == "--csv") {
+            std::string text, error;
+            std::vector<BarRecord> bars;
+            if (!v || !read_text_file(v, &text)) return std::printf("cannot read the CSV file\n"), 2;
+            if (!parse_bars_csv(text, &bars, &error)) return std::printf("%s: %s\n", v, error.c_str()), 2;
+            chart.set_bars(bars, 0.0f);
+            ++i;
+        } else if (a == "--sample") {
+            chart.set_bars(sample_bars(), 0.0f);
+        } else if (a == "--p1") {
+            ok = number(&chart.p1);
+            chart.param1_start = -1;
+            series.clear();
+        } else if (a == "--p1-series" && v) {
+            series = v;
+            ++i;
+        } else if (a == "--start" && v) {
+            start = std::atoi(v);
+            ++i;
+        } else if (a == "--p2") {
+            ok = number(&chart.p2);
+        } else if (a == "--p3") {
+            ok = number(&chart.p3);
+        } else if (a == "--p4") {
+            ok = number(&chart.p4);
+        } else if (a == "--period" && v) {
+            chart.period = std::atoi(v);
+            ++i;
+        } else if (a == "--code" && v) {
+            chart.label = v;
+            ++i;
+        } else if (a == "--index") {
+            chart.label_flag = 1;
+        } else if (a == "--all") {
+            all = true;
+        } else {
+            ok = false;
+        }
+        if (!ok) return std::printf("bad option %s\n", a.c_str()), 2;
+    }
+    if (!series.empty()) {
+        if (!series_from(series, chart.bars, &chart.p1)) return 2;
+        chart.param1_start = start;
+    }
+    std::string error;
+    if (!load_tarvex(dll, &error)) return std::printf("%s: %s\n", dll, error.c_str()), 2;
+    bool found = false;
+    int r = call_formula(e->symbol, &chart.ci(), &found);
+    if (!found) return std::printf("%s does not export %s (not built yet)\n", dll, e->symbol), 1;
+    std::printf("%s (%s) on %s, %zu bars, period %d\n", e->function, e->symbol, chart.label.c_str(),
+                chart.bars.size(), chart.period);
+    std::printf("return %d\n", r);
+    size_t first = all || chart.result.size() < 10 ? 0 : chart.result.size() - 10;
+    for (size_t i = first; i < chart.result.size(); ++i) std::printf("result[%zu] = %g\n", i, chart.result[i]);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "list") == 0) {
+        for (int i = 0; i < kExportCount; ++i)
+            std::printf("%-18s %-40s %s\n", kExportTable[i].function, kExportTable[i].symbol,
+                        kExportTable[i].built ? "built" : "not built yet");
+        return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "check") == 0) return check_dll(argv[2]);
+    if (argc >= 4 && std::strcmp(argv[1], "call") == 0) return call_export(argc, argv);
+    if (argc == 7 && std::strcmp(argv[1], "savedata0") == 0) {
+        std::string error;
+        if (!load_tarvex(argv[2], &error)) return std::printf("%s: %s\n", argv[2], error.c_str()), 2;
+        bool found = false;
+        int r = call_savedata0(argv[3], std::atol(argv[4]), argv[5], std::strtof(argv[6], nullptr), &found);
+        if (!found) return std::printf("savedata0 is not exported yet\n"), 1;
+        std::printf("return %d\n", r);
+        return 0;
+    }
+    usage();
+    return 2;
+}

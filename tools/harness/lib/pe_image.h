@@ -1,0 +1,22 @@
+// Reads what the host's loader would see in a DLL file: machine type, image
+// kind, the export name table and the imported DLLs. Portable, so the
+// checks run natively as well as under Wine.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct PeImage {
+    unsigned machine = 0;       // 0x14C: i386
+    bool pe32 = false;          // optional header magic 0x10B
+    bool is_dll = false;        // characteristics IMAGE_FILE_DLL
+    std::vector<std::string> exports;  // names in the export name table
+    std::vector<std::string> imports;  // imported DLL names
+};
+
+// Parses the file image; false with a reason when it is not a readable PE file.
+bool read_pe_image(const std::vector<unsigned char>& file, PeImage* out, std::string* error);
+
+// Whether a DLL name is one of Windows' own (case-insensitive), rather than a
+// runtime that a user's machine would lack (libgcc, libstdc++, winpthread).
+bool is_system_dll(const std::string& name);
