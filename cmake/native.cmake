@@ -28,3 +28,6 @@ if(bench_sources AND benchmark_FOUND)
   target_compile_options(benchmarks PRIVATE -O2)
   target_link_libraries(benchmarks PRIVATE tarvex_core_fast benchmark::benchmark benchmark::benchmark_main)
 endif()
+
+# The docs check reads the user documentation from the source tree.
+target_compile_definitions(native_tests PRIVATE TARVEX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

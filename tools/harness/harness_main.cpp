@@ -178,7 +178,10 @@ int call_export(int argc, char** argv) {
                 chart.bars.size(), chart.period);
     std::printf("return %d\n", r);
     size_t first = all || chart.result.size() < 10 ? 0 : chart.result.size() - 10;
-    for (size_t i = first; i < chart.result.size(); ++i) std::printf("result[%zu] = %g\n", i, chart.result[i]);
+    // Slots before the returned index carry no value for the host.
+    for (size_t i = first; i < chart.result.size(); ++i)
+        std::printf("result[%zu] = %g%s\n", i, chart.result[i],
+                    r < 0 || static_cast<int>(i) < r ? "   (no value)" : "");
     return 0;
 }
 

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The main job: set up the machine, build TARVEX.dll and run the harness's
+# demonstration under Wine in a scratch host directory: check the DLL's
+# exports and imports, then call exports on the built-in sample chart.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/setup.sh"
+"$top/scripts/build_dll.sh"
+source "$top/scripts/wine_env.sh"
+
+host=$(mktemp -d /tmp/tarvex-demo-XXXXXX)/host
+mkdir -p "$host/userdata/block" "$host/userdata/self" "$host/userdata/SelfData"
+cp "$top/build/win32/TARVEX.dll" "$top/build/win32/harness.exe" "$host/"
+cp "$top/docs/TARVEX.ini" "$host/TARVEX.ini"
+cd "$host"
+run() { echo; echo "\$ harness $*"; xvfb-run -a wine harness.exe "$@" 2>/dev/null | tr -d '\r'; }
+run check TARVEX.dll
+run call TARVEX.dll systime --sample
+run call TARVEX.dll minutes --sample
+for demo in "$top"/scripts/demo.d/*.sh; do
+  [ -e "$demo" ] && source "$demo"
+done
+echo
+echo "scratch host directory: $host"
+if [ -f TARVEX.log ]; then
+  echo "TARVEX.log:"
+  iconv -f GBK -t UTF-8 TARVEX.log | tr -d '\r'
+  echo
+fi

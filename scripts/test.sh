@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Every test: set up the machine, build and run the native suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, build the DLL and run the
+# Wine suite against it, and run the harness's DLL check.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/setup.sh"
+
+echo "== native suite"
+cmake -S "$top" -B "$top/build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$top/build/native" -j"$(nproc)"
+(cd "$top/build/native" && ./native_tests --gtest_brief=1)
+
+echo "== TARVEX.dll and the Wine suite"
+"$top/scripts/build_dll.sh"
+"$top/scripts/run_wine_tests.sh" "$top/build/win32"
+
+echo "== DLL check"
+source "$top/scripts/wine_env.sh"
+host=$(mktemp -d /tmp/tarvex-check-XXXXXX)
+cp "$top/build/win32/TARVEX.dll" "$top/build/win32/harness.exe" "$host/"
+(cd "$host" && xvfb-run -a wine harness.exe check TARVEX.dll 2>/dev/null | tr -d '\r')
+rm -rf "$host"
+echo "all tests passed"

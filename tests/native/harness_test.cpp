@@ -1,0 +1,135 @@
+// The harness's portable pieces: the PE reader behind the DLL check, the CSV
+// bars, and the documentation that follows the export list.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "host/export_table.h"
+#include "tools/harness/lib/bars_input.h"
+#include "tools/harness/lib/pe_image.h"
+
+namespace {
+
+void put16(std::vector<unsigned char>& b, size_t off, unsigned v) {
+    b[off] = v & 0xFF;
+    b[off + 1] = (v >> 8) & 0xFF;
+}
+void put32(std::vector<unsigned char>& b, size_t off, unsigned v) {
+    put16(b, off, v & 0xFFFF);
+    put16(b, off + 2, v >> 16);
+}
+void puts_at(std::vector<unsigned char>& b, size_t off, const std::string& s) {
+    for (size_t i = 0; i < s.size(); ++i) b[off + i] = static_cast<unsigned char>(s[i]);
+}
+
+// A minimal PE32 DLL image: one section at RVA 0x1000 (file offset 0x200)
+// holding an export directory with two names and one import descriptor.
+std::vector<unsigned char> tiny_dll() {
+    std::vector<unsigned char> b(0x400, 0);
+    b[0] = 'M';
+    b[1] = 'Z';
+    put32(b, 0x3C, 0x40);
+    puts_at(b, 0x40, std::string("PE\0\0", 4));
+    const size_t coff = 0x44, opt = coff + 20, sect = opt + 224;
+    put16(b, coff, 0x14C);
+    put16(b, coff + 2, 1);
+    put16(b, coff + 16, 224);
+    put16(b, coff + 18, 0x2102);
+    put16(b, opt, 0x10B);
+    put32(b, opt + 96, 0x1000);   // export directory
+    put32(b, opt + 104, 0x1100);  // import descriptors
+    put32(b, sect + 8, 0x200);    // virtual size
+    put32(b, sect + 12, 0x1000);  // virtual address
+    put32(b, sect + 16, 0x200);   // raw size
+    put32(b, sect + 20, 0x200);   // raw offset
+    const size_t base = 0x200;    // file offset of RVA 0x1000
+    put32(b, base + 24, 2);       // number of names
+    put32(b, base + 32, 0x1040);  // name pointer table
+    put32(b, base + 0x40, 0x1060);
+    put32(b, base + 0x44, 0x1070);
+    puts_at(b, base + 0x60, "_systime@4");
+    puts_at(b, base + 0x70, "?savedata0@@YGHPADJ0M@Z");
+    put32(b, base + 0x100 + 12, 0x1180);  // first descriptor's name; the second is all zero
+    puts_at(b, base + 0x180, "KERNEL32.dll");
+    return b;
+}
+
+}  // namespace
+
+TEST(PeImage, ReadsMachineExportsAndImports) {
+    PeImage pe;
+    std::string error;
+    ASSERT_TRUE(read_pe_image(tiny_dll(), &pe, &error)) << error;
+    EXPECT_EQ(pe.machine, 0x14Cu);
+    EXPECT_TRUE(pe.pe32);
+    EXPECT_TRUE(pe.is_dll);
+    EXPECT_EQ(pe.exports, (std::vector<std::string>{"_systime@4", "?savedata0@@YGHPADJ0M@Z"}));
+    EXPECT_EQ(pe.imports, (std::vector<std::string>{"KERNEL32.dll"}));
+}
+
+TEST(PeImage, DamagedFilesAreRefusedWithoutReadingPastThem) {
+    std::vector<unsigned char> dll = tiny_dll();
+    PeImage pe;
+    std::string error;
+    for (size_t cut : {size_t(0), size_t(2), size_t(0x50), size_t(0x210), size_t(0x265)}) {
+        std::vector<unsigned char> part(dll.begin(), dll.begin() + static_cast<long>(cut));
+        EXPECT_FALSE(read_pe_image(part, &pe, &error)) << cut;
+    }
+    std::vector<unsigned char> pe64 = dll;
+    put16(pe64, 0x44 + 20, 0x20B);
+    EXPECT_FALSE(read_pe_image(pe64, &pe, &error));
+}
+
+TEST(PeImage, OnlyWindowsOwnDllsCountAsSystem) {
+    EXPECT_TRUE(is_system_dll("KERNEL32.dll"));
+    EXPECT_TRUE(is_system_dll("msvcrt.dll"));
+    EXPECT_FALSE(is_system_dll("libgcc_s_dw2-1.dll"));
+    EXPECT_FALSE(is_system_dll("libstdc++-6.dll"));
+    EXPECT_FALSE(is_system_dll("libwinpthread-1.dll"));
+}
+
+TEST(CsvBars, TimesInThreeFormsAndAHeading) {
+    std::vector<BarRecord> bars;
+    std::string error;
+    ASSERT_TRUE(parse_bars_csv("time,open,high,low,close,volume,amount\r\n"
+                               "2024-03-05,1,2,0.5,1.5,100,150\n"
+                               "2024-03-05 09:31,1,1,1,1,1,1\n"
+                               "1700000000,1,1,1,1,1,1\n",
+                               &bars, &error))
+        << error;
+    ASSERT_EQ(bars.size(), 3u);
+    EXPECT_EQ(bars[0].time, 1709596800);               // start of the UTC day
+    EXPECT_EQ(bars[1].time, 1709596800 + 3600 + 1860);  // 09:31 Beijing = 01:31 UTC
+    EXPECT_EQ(bars[2].time, 1700000000);
+    EXPECT_EQ(bars[0].high, 2.0f);
+    EXPECT_EQ(bars[0].amount, 150.0f);
+}
+
+TEST(CsvBars, BadLinesAreNamed) {
+    std::vector<BarRecord> bars;
+    std::string error;
+    EXPECT_FALSE(parse_bars_csv("2024-03-05,1,2,3\n", &bars, &error));
+    EXPECT_NE(error.find("line 1"), std::string::npos);
+    EXPECT_FALSE(parse_bars_csv("2024-03-05,1,2,3,4,5,x\n", &bars, &error));
+    EXPECT_FALSE(parse_bars_csv("", &bars, &error));
+    EXPECT_EQ(sample_bars().size(), 120u);
+}
+
+TEST(Docs, EveryBuiltExportHasAUserPage) {
+    std::string all;
+    for (const char* page : {"clock", "blocks", "datafiles", "lines"}) {
+        std::ifstream in(std::string(TARVEX_SOURCE_DIR) + "/docs/" + page + ".md");
+        std::stringstream ss;
+        ss << in.rdbuf();
+        all += ss.str();
+    }
+    for (int i = 0; i < kExportCount; ++i) {
+        const ExportEntry& e = kExportTable[i];
+        if (!e.built) continue;
+        // savedata0 is called by programs, not formulas: its page names it.
+        std::string wanted = e.arg_bytes == 4 ? std::string("TARVEX@") + e.function : e.function;
+        EXPECT_NE(all.find(wanted), std::string::npos) << e.function << " is not shown in docs/";
+    }
+}
