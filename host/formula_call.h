@@ -13,6 +13,10 @@
 #define TARVEX_API
 #endif
 
+// The host's calling contract: one call record in, the index of the first
+// valid result slot (or -1) out.
+typedef int(TARVEX_API* FormulaCall)(tagCALCINFO* ci);
+
 // Parameter 1's current value: param1[0] for a constant (negative start),
 // else its last element. The caller has checked that param1 is present and
 // that data_count >= 1 when the start is not negative.

@@ -1,6 +1,7 @@
 // The DLL host: LoadLibraryA and GetProcAddress by exact symbol.
 #include <windows.h>
 
+#include "host/formula_call.h"
 #include "tools/harness/lib/dll_host.h"
 
 namespace {
@@ -13,7 +14,7 @@ Fn entry(const char* symbol) {
     if (!g_dll) return nullptr;
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(g_dll, symbol)));
 }
-typedef int(__stdcall* FormulaFn)(tagCALCINFO*);
+
 typedef int(__stdcall* Savedata0Fn)(char*, long, char*, float);
 }  // namespace
 
@@ -27,7 +28,7 @@ bool load_tarvex(const std::string& path, std::string* error) {
 bool has_symbol(const char* symbol) { return g_dll && GetProcAddress(g_dll, symbol) != nullptr; }
 
 int call_formula(const char* symbol, tagCALCINFO* ci, bool* found) {
-    FormulaFn fn = entry<FormulaFn>(symbol);
+    FormulaCall fn = entry<FormulaCall>(symbol);
     *found = fn != nullptr;
     return fn ? fn(ci) : -1;
 }
