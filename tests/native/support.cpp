@@ -91,17 +91,3 @@ int64_t local_seconds(int year, int month, int day, int hour, int minute, int se
     tm.tm_isdst = 0;
     return static_cast<int64_t>(mktime(&tm));
 }
-
-void put_u32(Bytes& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-void put_i32(Bytes& b, int32_t v) { put_u32(b, static_cast<uint32_t>(v)); }
-void put_f32(Bytes& b, float v) {
-    uint32_t u;
-    std::memcpy(&u, &v, 4);
-    put_u32(b, u);
-}
-void put_text(Bytes& b, const std::string& s, size_t width) {
-    for (size_t i = 0; i < width; ++i) b.push_back(i < s.size() ? static_cast<unsigned char>(s[i]) : 0);
-}
-

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "host/call_record.h"
+#include "tests/expected_bytes.h"
 #include "tools/harness/lib/chart.h"
 
-using Bytes = std::vector<unsigned char>;
 
 // A fresh host tree per test: <tmp>/host/ with userdata\block, userdata\self
 // and userdata\SelfData. The library sees the host program as <tmp>/host/dzh.exe,
@@ -46,10 +46,5 @@ private:
 // Seconds of a local calendar time (the tests run in the time zone CST-8).
 int64_t local_seconds(int year, int month, int day, int hour, int minute, int second);
 
-// Little-endian encoders for building expected files independently of the writers.
-void put_u32(Bytes& b, uint32_t v);
-void put_i32(Bytes& b, int32_t v);
-void put_f32(Bytes& b, float v);
-void put_text(Bytes& b, const std::string& s, size_t width);  // NUL-padded
 
 // The chart builder shared with the harness: Chart and day_bars.

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "host/call_record.h"
+#include "tests/expected_bytes.h"
 #include "tools/harness/lib/chart.h"
 
-using Bytes = std::vector<unsigned char>;
 
 struct WineTest {
     const char* name;
@@ -70,6 +70,3 @@ void clear_log();
 // Local time fields now, for checking clock exports.
 void local_now(int* hour, int* minute, int* second);
 
-void put_u32(Bytes& b, uint32_t v);
-void put_f32(Bytes& b, float v);
-void put_text(Bytes& b, const std::string& s, size_t width);

@@ -99,18 +99,6 @@ void local_now(int* hour, int* minute, int* second) {
     *second = t.wSecond;
 }
 
-void put_u32(Bytes& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-void put_f32(Bytes& b, float v) {
-    uint32_t u;
-    std::memcpy(&u, &v, 4);
-    put_u32(b, u);
-}
-void put_text(Bytes& b, const std::string& s, size_t width) {
-    for (size_t i = 0; i < width; ++i) b.push_back(i < s.size() ? static_cast<unsigned char>(s[i]) : 0);
-}
-
 int main(int argc, char** argv) {
     if (GetACP() != 936) {
         std::printf("ANSI code page is %u, not 936: run with LANG=zh_CN.UTF-8 and the locale installed\n",
