@@ -1,0 +1,18 @@
+// Whole-file reads and safe rewrites of self-data files.
+#include "datafiles/selfdata_io.h"
+
+#include <cstdint>
+
+#include "common/host_file.h"
+
+bool read_selfdata_file(const char* path, std::vector<SelfDataRecord>* records) {
+    std::vector<unsigned char> bytes;
+    if (!read_whole_file(path, &bytes)) return false;
+    *records = decode_selfdata_records(bytes, SIZE_MAX);
+    return true;
+}
+
+bool write_selfdata_file(const char* path, const std::vector<SelfDataRecord>& records) {
+    std::vector<unsigned char> bytes = encode_selfdata_records(records);
+    return replace_file_contents(path, bytes.data(), bytes.size());
+}

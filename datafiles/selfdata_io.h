@@ -1,0 +1,15 @@
+// Reading and rewriting whole self-data files. Every rewrite goes through
+// replace_file_contents: the new content is written beside the file and moved
+// over it in one step, so a failure leaves the old content as it was.
+#pragma once
+
+#include <vector>
+
+#include "datafiles/selfdata_format.h"
+
+// Every whole record of the file. False when it cannot be opened.
+bool read_selfdata_file(const char* path, std::vector<SelfDataRecord>* records);
+
+// Makes `records` the file's whole content (creating it when missing).
+// False when any step fails; the file then holds what it held before.
+bool write_selfdata_file(const char* path, const std::vector<SelfDataRecord>& records);

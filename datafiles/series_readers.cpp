@@ -1,0 +1,91 @@
+// ReadData and readfile: files read back into the result series. ReadData
+// lines the dated records of a self-data file up with the chart's bars;
+// readfile puts the bare floats of a value file into the slots before the
+// last, backwards. Both read at most 4000 values, as the formulas that use
+// them expect, and never write a slot outside the series.
+#include <vector>
+
+#include "common/host_file.h"
+#include "common/log.h"
+#include "common/settings.h"
+#include "datafiles/datafile_messages.h"
+#include "datafiles/datafile_paths.h"
+#include "datafiles/exports.h"
+#include "datafiles/selfdata_format.h"
+
+namespace {
+
+constexpr size_t kReadLimit = 4000;
+
+// Puts each record's value on its bar, walking bars from `start` and records
+// in step: a record on a bar's time goes on it; one between two bars goes on
+// the earlier; a bar before the next record's bar gets 0; a record older than
+// the bar is skipped. Slots past the last bar reached stay as they were.
+void align_records(const tagCALCINFO& ci, int start, const std::vector<SelfDataRecord>& records) {
+    int j = start;
+    size_t r = 0;
+    while (j < ci.data_count && r < records.size()) {
+        int32_t bar = ci.bars[j].time;
+        const SelfDataRecord& rec = records[r];
+        if (bar > rec.day) {
+            ++r;
+        } else if (bar == rec.day || j == ci.data_count - 1 || ci.bars[j + 1].time > rec.day) {
+            ci.result[j++] = rec.value;
+            ++r;
+        } else {
+            ci.result[j++] = 0.0f;
+        }
+    }
+}
+
+}  // namespace
+
+// param1 marks the first bar (a constant marks none: from the first bar);
+// param2: data number; param3 (optional): fill only the last m bars. Slots
+// before the start are set to 0 even when the file is missing. Returns the
+// start, or -1 without a log line.
+extern "C" int TARVEX_API ReadData(tagCALCINFO* ci_ptr) {
+    const tagCALCINFO& ci = *ci_ptr;
+    if (!ci.param1 || !ci.param2 || !ci.stock_label) return -1;
+    int start = ci.param1_start < 0 ? 0 : ci.param1_start;
+    if (!is_bar_index(ci, start)) return -1;
+    if (ci.param3) {
+        int m = truncate_to_int(param_first(ci.param3));
+        if (m > 0 && start < ci.data_count - m) start = ci.data_count - m;
+    }
+    for (int i = 0; i < start; ++i) ci.result[i] = 0.0f;
+    int k = truncate_to_int(param_first(ci.param2));
+    char fn[kPathBytes];
+    std::vector<unsigned char> bytes;
+    if (!selfdata_file_for_number(fn, sizeof fn, k, ci.stock_label, ci.label_flag) || !read_whole_file(fn, &bytes))
+        return -1;
+    std::vector<SelfDataRecord> records = decode_selfdata_records(bytes, kReadLimit);
+    if (records.size() == kReadLimit) log_line(kMsgReadDataTooMany);
+    align_records(ci, start, records);
+    return start;
+}
+
+// File number: param1 when it is a constant, else param2. The last slot
+// receives the count of values read; value i goes to slot data_count - 2 - i
+// while one is left. Returns the lowest slot filled, or -1 (no file, no
+// value, or no slot before the last).
+extern "C" int TARVEX_API readfile(tagCALCINFO* ci_ptr) {
+    const tagCALCINFO& ci = *ci_ptr;
+    const float* number = ci.param1_start < 0 ? ci.param1 : ci.param2;
+    if (!number || ci.data_count < 1) return -1;
+    char fn[kPathBytes];
+    std::vector<unsigned char> bytes;
+    if (!value_file_for(fn, sizeof fn, truncate_to_int(param_first(number))) || !read_whole_file(fn, &bytes))
+        return -1;
+    size_t n = bytes.size() / sizeof(float);
+    if (n > kReadLimit) n = kReadLimit;
+    if (n == 0) return -1;
+    int last = last_index(ci);
+    ci.result[last] = static_cast<float>(n);
+    int lowest = -1;
+    for (size_t i = 0; i < n && static_cast<int>(i) < last; ++i) {
+        lowest = last - 1 - static_cast<int>(i);
+        ci.result[lowest] = decode_f32(&bytes[i * sizeof(float)]);
+    }
+    return lowest;
+}
