@@ -19,8 +19,11 @@ file(WRITE ${CMAKE_BINARY_DIR}/TARVEX.def "${def_text}")
 # Static runtime: the DLL imports only Windows system DLLs.
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
-add_library(TARVEX SHARED ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_win32.cpp
-            ${CMAKE_BINARY_DIR}/TARVEX.def)
+# The core with the Win32 platform, compiled once: the DLL is made of it, and
+# the Wine suite links it too, to check the platform layer against Windows.
+add_library(core_win32 OBJECT ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_win32.cpp)
+
+add_library(TARVEX SHARED $<TARGET_OBJECTS:core_win32> ${CMAKE_BINARY_DIR}/TARVEX.def)
 set_target_properties(TARVEX PROPERTIES PREFIX "" OUTPUT_NAME TARVEX)
 target_link_options(TARVEX PRIVATE ${STATIC_RUNTIME})
 target_link_libraries(TARVEX PRIVATE psapi)
@@ -34,6 +37,6 @@ target_link_options(harness PRIVATE ${STATIC_RUNTIME})
 
 # The Wine suite: calls the built DLL through its exact symbols.
 file(GLOB wine_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
-add_executable(wine_tests ${wine_test_sources})
+add_executable(wine_tests ${wine_test_sources} $<TARGET_OBJECTS:core_win32>)
 target_link_libraries(wine_tests PRIVATE harness_lib user32)
 target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})

@@ -138,3 +138,19 @@ TEST_F(PathsTest, SelfDataPathWithoutParentLogsAndFailsTheCallersOpen) {
     EXPECT_NE(log_text().find("-> make_selfdata_fn 建目录路径错误 " + dir), std::string::npos);
     EXPECT_EQ(plat::open_file(out, "rb"), nullptr);
 }
+
+// The same settings file as the Wine suite reads through GetPrivateProfileStringA:
+// the portable reader must give the same answers.
+TEST_F(PathsTest, ProfileReaderMatchesTheWindowsRules) {
+    ini("; comment\r\n[路径]\r\nblock_path =  E:\\data\\  \r\nDATA_PATH=\"F:\\q\\\"\r\n"
+        "INV_PATH=E:\\" + std::string(37, 'r') + "\\\r\n[板块名]\r\n5=我的板块\r\n");
+    char out[300];
+    block_path_for_number(out, sizeof out, 5);
+    EXPECT_STREQ(out, "E:\\data\\userdata\\block\\我的板块.BLK");
+    data_file_path(out, sizeof out, 7);
+    EXPECT_STREQ(out, "F:\\q\\7.dat");
+    inv_path(out, sizeof out, 1);
+    EXPECT_EQ(std::string(out), "E:\\" + std::string(36, 'r') + "USERDATA\\SELF\\账户1.inv");
+    block_path_for_number(out, sizeof out, 6);
+    EXPECT_STREQ(out, "E:\\data\\userdata\\block\\自选股6.BLK");
+}
