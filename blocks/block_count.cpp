@@ -19,7 +19,7 @@ void log_open_failure(const char* path) { log_line_str2("Sknumber_in_block æ‰“å¼
 
 size_t count_block_file(const char* path, char* last_code) {
     BlockFile block;
-    if (path_was_cut(path, kPathBytes) || !read_block(path, &block)) {
+    if (!read_block(path, &block)) {
         log_open_failure(path);
         return 0;
     }
@@ -33,6 +33,10 @@ size_t count_block_file(const char* path, char* last_code) {
 int Sknumber_in_block(const char* name, char* last_code) {
     char fn[kPathBytes];
     block_path_for_name(fn, sizeof fn, name);
+    if (path_was_cut(fn, sizeof fn)) {  // a long name would reach another file
+        log_open_failure(fn);
+        return 0;
+    }
     size_t n = count_block_file(fn, last_code);
     return n > INT_MAX ? INT_MAX : static_cast<int>(n);
 }

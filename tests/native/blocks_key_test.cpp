@@ -60,11 +60,3 @@ TEST(BlocksKey, KeysLongerThanTheCodeFieldAreRefusedNotCut) {
     EXPECT_EQ(key(key_letter_aware, huge.c_str()), "refused:");
     EXPECT_EQ(key(key_plain, huge.c_str()), "refused:");
 }
-
-TEST(BlocksKey, RecordMatchComparesAsTextOverEightBytes) {
-    Bytes seven = block_bytes({"HK00700"}), eight = block_bytes({"HK007001"});
-    EXPECT_TRUE(block_record_matches(seven.data() + 4, "HK00700"));
-    EXPECT_FALSE(block_record_matches(eight.data() + 4, "HK00700"));
-    EXPECT_TRUE(block_record_matches(eight.data() + 4, "HK007001"));
-    EXPECT_FALSE(block_record_matches(seven.data() + 4, "HK007001"));
-}
