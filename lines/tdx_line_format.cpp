@@ -1,0 +1,32 @@
+// Encoding and matching of TDX line records.
+#include "lines/tdx_line_format.h"
+
+#include <cstring>
+
+#include "common/coding.h"
+
+void encode_tdx_line(const TdxLine& line, TdxLineRecord* out) {
+    unsigned char* r = out->bytes;
+    std::memset(r, 0, kTdxRecordBytes);
+    size_t code_len = 0;
+    while (code_len < kTdxCodeBytes && line.code[code_len] != 0) ++code_len;
+    std::memcpy(r + kTdxCodeOffset, line.code, code_len);
+    std::memcpy(r + kTdxKindOffset, kTdxKind, sizeof kTdxKind - 1);
+    encode_i32(r + kTdxFixed17Offset, kTdxFixed17);
+    encode_i32(r + kTdxFixed21Offset, kTdxFixed21);
+    encode_i32(r + kTdxDateOffset, line.date);
+    encode_f32(r + kTdxPriceOffset, line.price);
+    encode_i32(r + kTdxSequenceOffset, line.sequence);
+    encode_i32(r + kTdxFixed125Offset, kTdxFixed125);
+    encode_i32(r + kTdxFixed133Offset, kTdxFixed133);
+    encode_i32(r + kTdxColourOffset, line.colour);
+}
+
+bool tdx_record_is_for(const unsigned char* record, const char* code) {
+    const size_t code_len = std::strlen(code);
+    if (code_len > kTdxCodeBytes) return false;
+    const unsigned char* field = record + kTdxCodeOffset;
+    if (std::memcmp(field, code, code_len) != 0) return false;
+    // A shorter code ends with the field's NUL; one of 8 characters fills it.
+    return code_len == kTdxCodeBytes || field[code_len] == 0;
+}
