@@ -5,7 +5,6 @@
 // numbers keep one record per day, merged by date. The whole history is read
 // and rewritten in one step, so no record is ever lost and a failed write
 // leaves the file as it was.
-#include <climits>
 #include <vector>
 
 #include "common/host_file.h"
@@ -27,7 +26,7 @@ constexpr int64_t kTimeShareShift = 28800;
 
 // The host reads the return as the first valid slot and knows no index below
 // -1 ("no slot"), so none is ever handed back.
-int as_first_slot(long long i) { return i < -1 ? -1 : static_cast<int>(i < INT_MAX ? i : INT_MAX); }
+int as_first_slot(long long i) { return i < -1 ? -1 : static_cast<int>(i); }
 
 // Day of the stored value by the chart period. False when there is none: an
 // unknown period (logged) or, on the time-share chart, no bar at
@@ -93,7 +92,8 @@ int store_value(const tagCALCINFO& ci) {
         return -1;
     }
     if (stored == 0) return last;
-    if (outcome == MergeOutcome::appended) return as_first_slot(static_cast<long long>(last) - static_cast<long long>(stored));
+    if (outcome == MergeOutcome::appended)
+        return as_first_slot(static_cast<long long>(last) - static_cast<long long>(stored));
     return as_first_slot(ci.param1_start);
 }
 
