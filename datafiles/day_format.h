@@ -22,11 +22,13 @@ static_assert(sizeof(int32_t) == 4 && sizeof(float) == 4, "32-bit fields");
 static_assert(kDayCloseOffset == kDayTimeOffset + sizeof(int32_t), "close follows time");
 static_assert(kDayRecordBytes == kDayCloseOffset + sizeof(float), "day record is 8 bytes");
 
+// Writes one record into the 8 bytes at p.
 inline void encode_day_record(unsigned char* p, const DayRecord& r) {
     encode_i32(p + kDayTimeOffset, r.time);
     encode_f32(p + kDayCloseOffset, r.close);
 }
 
+// Reads the record in the 8 bytes at p.
 inline DayRecord decode_day_record(const unsigned char* p) {
     return DayRecord{decode_i32(p + kDayTimeOffset), decode_f32(p + kDayCloseOffset)};
 }

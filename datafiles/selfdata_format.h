@@ -31,11 +31,13 @@ constexpr int32_t kSecondsPerDay = 86400;
 // a day that still fits in int32.
 inline int32_t day_of(int64_t x) { return static_cast<int32_t>(x / kSecondsPerDay * kSecondsPerDay); }
 
+// Writes one record into the 8 bytes at p.
 inline void encode_selfdata_record(unsigned char* p, const SelfDataRecord& r) {
     encode_i32(p + kSelfDataDayOffset, r.day);
     encode_f32(p + kSelfDataValueOffset, r.value);
 }
 
+// Reads the record in the 8 bytes at p.
 inline SelfDataRecord decode_selfdata_record(const unsigned char* p) {
     return SelfDataRecord{decode_i32(p + kSelfDataDayOffset), decode_f32(p + kSelfDataValueOffset)};
 }

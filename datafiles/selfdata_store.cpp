@@ -53,8 +53,11 @@ bool value_day(const tagCALCINFO& ci, int32_t* day) {
     }
 }
 
-// Stores v for the chart's security under data number k. Returns the first
-// valid slot as savedata reports it, or -1 after logging a failed file.
+// Stores parameter 1's current value for the chart's security under data
+// number k. Returns data_count - 1 for a new (or latest-only) file,
+// data_count - n - 1 after n stored records when appended, param1_start when
+// put before, between or over stored days, 0 when that day already holds the
+// value; -1 for a refused call or, after logging, a file not written.
 int store_value(const tagCALCINFO& ci) {
     if (!ci.param2) return -1;
     if (!ci.param1 || ci.data_count < 1 || !ci.stock_label) return -1;
@@ -99,8 +102,11 @@ int store_value(const tagCALCINFO& ci) {
 
 }  // namespace
 
+// param1: the value; param2: data number; param3 (optional): skip value.
+// Last slot = the value; returns what store_value reports.
 extern "C" int TARVEX_API savedata(tagCALCINFO* ci) { return store_value(*ci); }
 
+// The same store under the type-decorated symbol formulas also use.
 extern "C" int TARVEX_API savedataR(tagCALCINFO* ci) { return store_value(*ci); }
 
 // One record (day of `time`, value) into <name>\<market><code>.dat: a record
