@@ -83,15 +83,6 @@ TEST_F(SelfDataTest, LongHistoryKeepsEveryRecord) {
     EXPECT_EQ(read_bytes(data_file(11)), selfdata_bytes(history));
 }
 
-TEST_F(SelfDataTest, SavedataRIsTheSameStore) {
-    Chart a = chart_ending(d2, 2.0f, 12), b = chart_ending(d2, 2.0f, 13);
-    EXPECT_EQ(savedataR(&a.ci()), savedata(&b.ci()));
-    Chart a2 = chart_ending(d1, 1.0f, 12), b2 = chart_ending(d1, 1.0f, 13);
-    EXPECT_EQ(savedataR(&a2.ci()), savedata(&b2.ci()));
-    EXPECT_EQ(read_bytes(data_file(12)), read_bytes(data_file(13)));
-    EXPECT_EQ(read_bytes(data_file(12)), selfdata_bytes({{d1, 1.0f}, {d2, 2.0f}}));
-}
-
 TEST_F(SelfDataTest, RefusalsTouchNoFileAndNoSlot) {
     Chart c = chart_ending(d1, 4.0f, 11);
     c.p2.clear();

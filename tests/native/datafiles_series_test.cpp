@@ -106,13 +106,6 @@ TEST_F(SeriesFileTest, SaveDayWritesTimesAndClosesOfTheDayChart) {
     EXPECT_EQ(saveDay(&c.ci()), -1);
     EXPECT_EQ(read_bytes("/SH600000.DAY"), kept);
     EXPECT_EQ(log_text(), "");
-
-    // An index: 000300 is Shanghai's with the index flag.
-    c.label = "000300";
-    c.label_flag = 1;
-    c.series(ramp(6, 0), 5);
-    EXPECT_EQ(saveDay(&c.ci()), 5);
-    EXPECT_EQ(read_bytes("/SH000300.DAY").size(), 8u);
 }
 
 class ReadDataTest : public SeriesFileTest {
@@ -240,8 +233,7 @@ TEST_F(ReadFileTest, ValuesFillTheSlotsBeforeTheLastBackwards) {
 
 TEST_F(ReadFileTest, FileNumberSourcesLimitsAndFailures) {
     // With a series parameter 1 the number comes from parameter 2.
-    write_text("TARVEX.ini", "[文件名]\r\n8=values.bin\r\n");
-    floats("values.bin", 2);
+    floats("8.dat", 2);
     Chart c(10);
     c.series(std::vector<float>(10, 7.0f), 0);
     c.p2 = {8};
