@@ -88,13 +88,24 @@ int half_window(const tagCALCINFO& ci) {
     return w < 5 ? 5 : w;
 }
 
-int find_peak(const tagCALCINFO& ci, float x, int a) { return search(ci, x, a, true, peak_value, greater); }
+// The comparisons are passed as lambdas so that the loops inline them.
+int find_peak(const tagCALCINFO& ci, float x, int a) {
+    return search(ci, x, a, true, [](const tagCALCINFO& c, int64_t i) { return peak_value(c, i); },
+                  [](float p, float q) { return greater(p, q); });
+}
 
-int find_trough(const tagCALCINFO& ci, float x, int a) { return search(ci, x, a, false, trough_value, less); }
+int find_trough(const tagCALCINFO& ci, float x, int a) {
+    return search(ci, x, a, false, [](const tagCALCINFO& c, int64_t i) { return trough_value(c, i); },
+                  [](float p, float q) { return less(p, q); });
+}
 
-bool is_local_max(const tagCALCINFO& ci, int k) { return local_extreme(ci, k, greater); }
+bool is_local_max(const tagCALCINFO& ci, int k) {
+    return local_extreme(ci, k, [](float p, float q) { return greater(p, q); });
+}
 
-bool is_local_min(const tagCALCINFO& ci, int k) { return local_extreme(ci, k, less); }
+bool is_local_min(const tagCALCINFO& ci, int k) {
+    return local_extreme(ci, k, [](float p, float q) { return less(p, q); });
+}
 
 bool between_open(float a, float b, float c) {
     if (c > b) return a > b && c > a;

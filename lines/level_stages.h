@@ -4,7 +4,7 @@
 // clears some, so no stage walks the empty slots between them.
 #pragma once
 
-#include "lines/single_precision.h"
+#include "lines/near_merge.h"
 #include "lines/work_buffer.h"
 
 // Indices of the nonzero values of result[begin .. end - 1], ascending.
@@ -26,17 +26,19 @@ bool drop_crossed_levels(float* result, WorkBuffer<int>& marks, int* count);
 
 // Near-equal levels: in ascending order each surviving mark i clears every
 // later mark j with ratio - 1 > |value(j) / value(i) - 1|. `value(index)` is
-// the compared value (the mark itself, or the parameter series).
+// the compared value (the mark itself, or the parameter series). False when
+// a working array cannot be allocated.
 template <typename Value>
 bool drop_near_levels(float* result, WorkBuffer<int>& marks, int* count, float ratio, Value value) {
-    for (int a = 0; a < *count; ++a) {
-        const int i = marks[a];
-        if (result[i] == 0.0f) continue;
-        const float vi = value(i);
-        for (int b = a + 1; b < *count; ++b) {
-            const int j = marks[b];
-            if (result[j] != 0.0f && within_ratio(ratio, value(j), vi)) result[j] = 0.0f;
-        }
+    WorkBuffer<float> values;
+    if (!values.allocate(static_cast<size_t>(*count))) return false;
+    for (int t = 0; t < *count; ++t) values[t] = value(marks[t]);
+    NearIndex index;
+    if (!build_near_index(values.data.get(), *count, &index)) return false;
+    for (int t = 0; t < *count; ++t) {
+        erase_entry(&index, t);  // the index holds only the marks after t
+        if (result[marks[t]] == 0.0f) continue;
+        clear_near(&index, ratio, values[t], [&](int later) { result[marks[later]] = 0.0f; });
     }
     compact_marks(result, marks, count);
     return true;
@@ -47,6 +49,7 @@ bool drop_near_levels(float* result, WorkBuffer<int>& marks, int* count, float r
 struct LevelList {
     WorkBuffer<float> entries;  // room for the marks and 100 more, zero-filled
     int count = 0;
+    bool sorted = true;  // false when a NaN sits among the entries
 };
 bool build_level_list(const float* result, const WorkBuffer<int>& marks, int count, LevelList* list);
 

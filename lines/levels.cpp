@@ -9,6 +9,7 @@
 #include "common/log.h"
 #include "host/formula_call.h"
 #include "lines/formulas.h"
+#include "lines/walk_search.h"
 #include "lines/geometry.h"
 #include "lines/level_stages.h"
 #include "lines/line_params.h"
@@ -20,21 +21,25 @@ const char kAllocFailed[] = " TlineAll 申请内存失败";
 
 // Marks of the walks: troughs then peaks, back from `n` bars before the last
 // bar while the bar is within maxback. A peak on a trough's bar replaces it.
-// `trough_mark` / `peak_mark` give the value stored for a bar.
+// `trough_mark` / `peak_mark` give the value stored for a bar. False when the
+// search tables cannot be allocated.
 template <typename TroughMark, typename PeakMark>
-void mark_walks(const tagCALCINFO& ci, const LineSetup& s, TroughMark trough_mark, PeakMark peak_mark) {
+bool mark_walks(const tagCALCINFO& ci, const LineSetup& s, TroughMark trough_mark, PeakMark peak_mark) {
+    WalkSearch troughs, peaks;
+    if (!start_walk_search(ci, false, 20000.0f, &troughs) || !start_walk_search(ci, true, 0.0f, &peaks)) return false;
     for (int e = ci.data_count - s.n - 1;;) {
-        const int idx = find_trough(ci, 20000.0f, e);
+        const int idx = walk_search(ci, &troughs, e);
         if (idx <= 0 || ci.data_count - idx >= s.maxback) break;
         ci.result[idx] = trough_mark(idx);
         e = idx - s.n;
     }
     for (int e = ci.data_count - s.n - 1;;) {
-        const int idx = find_peak(ci, 0.0f, e);
+        const int idx = walk_search(ci, &peaks, e);
         if (idx <= 0 || ci.data_count - idx >= s.maxback) break;
         ci.result[idx] = peak_mark(idx);
         e = idx - s.n;
     }
+    return true;
 }
 
 // The pruning and ranking stages shared by both formulas; `near_value(i)` is
@@ -76,9 +81,13 @@ int bar_levels(const tagCALCINFO& ci) {
     const bool closes = ci.param1_start >= 0;
     const int sel = closes ? 0 : truncate_to_int(ci.param1[0]);
     for (int i = 0; i < ci.data_count; ++i) ci.result[i] = 0.0f;
-    mark_walks(
+    const bool walked = mark_walks(
         ci, s, [&](int i) { return -(closes ? ci.bars[i].close : ci.bars[i].low); },
         [&](int i) { return sel != 0 ? ci.bars[i].high : ci.bars[i].close; });
+    if (!walked) {
+        log_line(kAllocFailed);
+        return -1;
+    }
     const float ref = ci.bars[ci.data_count - 2].close;
     if (!prune_and_rank(ci, s, ref, [&](int i) { return ci.result[i]; })) return -1;
     return s.start;
@@ -95,8 +104,10 @@ int series_levels(const tagCALCINFO& ci) {
         else
             ci.result[i] = 0.0f;
     }
-    mark_walks(
-        ci, s, [&](int i) { return -ci.param1[i]; }, [&](int i) { return ci.param1[i]; });
+    if (!mark_walks(ci, s, [&](int i) { return -ci.param1[i]; }, [&](int i) { return ci.param1[i]; })) {
+        log_line(kAllocFailed);
+        return -1;
+    }
     const float ref = ci.param1[ci.data_count - 2];
     if (!prune_and_rank(ci, s, ref, [&](int i) { return ci.param1[i]; })) return -1;
     return ci.param1_start;
