@@ -9,10 +9,10 @@
 #include "common/log.h"
 #include "host/formula_call.h"
 #include "lines/formulas.h"
-#include "lines/walk_search.h"
 #include "lines/geometry.h"
 #include "lines/level_stages.h"
 #include "lines/line_params.h"
+#include "lines/walk_search.h"
 #include "lines/work_buffer.h"
 
 namespace {
@@ -21,8 +21,10 @@ const char kAllocFailed[] = " TlineAll 申请内存失败";
 
 // Marks of the walks: troughs then peaks, back from `n` bars before the last
 // bar while the bar is within maxback. A peak on a trough's bar replaces it.
-// `trough_mark` / `peak_mark` give the value stored for a bar. False when the
-// search tables cannot be allocated.
+// `trough_mark` / `peak_mark` give the value stored for a bar. The searches
+// are find_trough(20000) and find_peak(0), answered by walk searches that
+// remember what the walk has scanned. False when their arrays cannot be
+// allocated.
 template <typename TroughMark, typename PeakMark>
 bool mark_walks(const tagCALCINFO& ci, const LineSetup& s, TroughMark trough_mark, PeakMark peak_mark) {
     WalkSearch troughs, peaks;

@@ -6,10 +6,10 @@
 // number of marks rather than one pass over the bars per mark.
 #include "common/log.h"
 #include "lines/formulas.h"
-#include "lines/walk_search.h"
 #include "lines/level_stages.h"
 #include "lines/line_params.h"
 #include "lines/near_merge.h"
+#include "lines/walk_search.h"
 
 namespace {
 

@@ -5,8 +5,10 @@
 
 #include "lines/single_precision.h"
 
-int live_at_or_after(NearIndex* index, int p);   // index->size when none
-int live_at_or_before(NearIndex* index, int p);  // -1 when none
+// The first position at or after p (the last at or before p) whose entry is
+// still in the index; index->size (-1) when there is none.
+int live_at_or_after(NearIndex* index, int p);
+int live_at_or_before(NearIndex* index, int p);
 
 template <typename Cleared>
 void clear_near(NearIndex* index, float ratio, float anchor, Cleared cleared) {

@@ -13,6 +13,7 @@
 
 namespace {
 
+// Sets result[start .. data_count - 1] to 0.
 void clear_from(const tagCALCINFO& ci, int start) {
     for (int i = start; i < ci.data_count; ++i) ci.result[i] = 0.0f;
 }

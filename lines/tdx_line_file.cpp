@@ -80,8 +80,9 @@ int tdx_line_all(const tagCALCINFO& ci) {
         return -1;
     }
     // A code longer than the record's field would name another security.
-    if (std::strlen(ci.stock_label) > kTdxCodeBytes) {
-        log_line_str("TDXlineAll 代码过长", ci.stock_label);
+    const char* code = ci.stock_label != nullptr ? ci.stock_label : "";
+    if (std::strlen(code) > kTdxCodeBytes) {
+        log_line_str("TDXlineAll 代码过长", code);
         return -1;
     }
 
@@ -100,11 +101,11 @@ int tdx_line_all(const tagCALCINFO& ci) {
     for (int i = first; i < ci.data_count; ++i) {
         const float label = ci.result[i];
         if (!(label > -4.0f && label < 4.0f) || label == 0.0f) continue;
-        TdxLine line = {ci.stock_label, local_date(ci.bars[i].time), ci.param1[i], seq++,
+        TdxLine line = {code, local_date(ci.bars[i].time), ci.param1[i], seq++,
                         label < 0.0f ? kTdxColourAtOrBelow : kTdxColourAbove};
         TdxLineRecord record;
         encode_tdx_line(line, &record);
-        place_record(file, &pos, record, ci.stock_label);
+        place_record(file, &pos, record, code);
     }
     if (seq > 0 && !replace_file_contents(fn, file.data(), file.size())) {
         log_line_str("写入文件失败", fn);
