@@ -166,6 +166,11 @@ TEST(LinesTlineAll, NumberParameterUsesHighsAndLowsAndCrossingsDropALevel) {
     c.p4 = {50.0f};
     EXPECT_EQ(TlineAll(&c.ci()), 0);
     EXPECT_EQ(labels(c), (std::map<int, float>{{9, -1}, {12, 3}, {21, 1}, {24, -2}, {36, 2}}));
+    // The number 0: peaks still found on highs but recorded with closes
+    // (14, 12, 10), so 10 at bar 21 now sits at the reference, below it.
+    c.constant(0.0f);
+    EXPECT_EQ(TlineAll(&c.ci()), 0);
+    EXPECT_EQ(labels(c), (std::map<int, float>{{9, -2}, {12, 2}, {21, -1}, {24, -3}, {36, 1}}));
 }
 
 TEST(LinesTLineS, RanksTheParameterSeries) {
