@@ -19,6 +19,10 @@ file(WRITE ${CMAKE_BINARY_DIR}/TARVEX.def "${def_text}")
 # Static runtime: the DLL imports only Windows system DLLs.
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
+# Float arithmetic in SSE registers: single-precision results are rounded at
+# every step, as on the native build, instead of kept wider on the x87 stack.
+add_compile_options(-msse2 -mfpmath=sse)
+
 # The core with the Win32 platform, compiled once: the DLL is made of it, and
 # the Wine suite links it too, to check the platform layer against Windows.
 add_library(core_win32 OBJECT ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_win32.cpp)
