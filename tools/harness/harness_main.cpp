@@ -38,7 +38,8 @@ void usage() {
         "  --period N        chart period code (default 8, day)\n"
         "  --code TEXT       security code (default 600000)\n"
         "  --index           the security is a market index\n"
-        "  --all             print every result slot (default: the last 10)");
+        "  --all             print every result slot (default: the last 10)\n"
+        "  --marks           print every slot that is not 0 (the anchors of line formulas)");
 }
 
 bool read_text_file(const char* path, std::string* out) {
@@ -114,7 +115,7 @@ int call_export(int argc, char** argv) {
     chart.set_bars(sample_bars(), 0.0f);
     std::string series;
     int start = 0;
-    bool all = false;
+    bool all = false, marks = false;
     for (int i = 4; i < argc; ++i) {
         std::string a = argv[i];
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -160,6 +161,8 @@ int call_export(int argc, char** argv) {
             chart.label_flag = 1;
         } else if (a == "--all") {
             all = true;
+        } else if (a == "--marks") {
+            marks = true;
         } else {
             ok = false;
         }
@@ -179,9 +182,11 @@ int call_export(int argc, char** argv) {
     std::printf("return %d\n", r);
     size_t first = all || chart.result.size() < 10 ? 0 : chart.result.size() - 10;
     // Slots before the returned index carry no value for the host.
+    if (marks) first = 0;
     for (size_t i = first; i < chart.result.size(); ++i)
-        std::printf("result[%zu] = %g%s\n", i, chart.result[i],
-                    r < 0 || static_cast<int>(i) < r ? "   (no value)" : "");
+        if (!marks || chart.result[i] != 0.0f)
+            std::printf("result[%zu] = %g%s\n", i, chart.result[i],
+                        r < 0 || static_cast<int>(i) < r ? "   (no value)" : "");
     return 0;
 }
 
