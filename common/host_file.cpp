@@ -12,8 +12,12 @@ bool read_whole_file(const char* path, std::vector<unsigned char>* out) {
     unsigned char chunk[4096];
     size_t n;
     while ((n = plat::read_file(f, chunk, sizeof chunk)) > 0) out->insert(out->end(), chunk, chunk + n);
+    // Stopped short of the end: a read error. Part of a file must never be
+    // taken for all of it (a rewrite would drop the rest).
+    bool whole = plat::at_end_of_file(f);
     plat::close_file(f);
-    return true;
+    if (!whole) out->clear();
+    return whole;
 }
 
 bool replace_file_contents(const char* path, const void* bytes, size_t size) {

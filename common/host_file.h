@@ -7,7 +7,8 @@
 #include <cstddef>
 #include <vector>
 
-// Reads the whole file; false when it cannot be opened for reading.
+// Reads the whole file; false (and nothing read) when it cannot be opened
+// for reading or a read fails before the end.
 bool read_whole_file(const char* path, std::vector<unsigned char>* out);
 
 // Replaces the file's content with `bytes` (creating it when missing).

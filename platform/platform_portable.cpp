@@ -18,7 +18,7 @@ namespace {
 std::string g_exe_path;
 int64_t g_fixed_now = -1;
 
-const int kOpCount = 5;
+const int kOpCount = 6;
 int g_fail_at[kOpCount];
 int g_calls[kOpCount];
 
@@ -136,7 +136,10 @@ File* open_file(const char* path, const char* mode) {
     return new File{f, text};
 }
 
-size_t read_file(File* f, void* buf, size_t bytes) { return std::fread(buf, 1, bytes, f->f); }
+size_t read_file(File* f, void* buf, size_t bytes) {
+    if (injected_failure(plat_testing::Op::read)) return 0;  // a read error: short, not at the end
+    return std::fread(buf, 1, bytes, f->f);
+}
 
 bool write_file(File* f, const void* buf, size_t bytes) {
     if (injected_failure(plat_testing::Op::write)) {

@@ -16,7 +16,7 @@ void set_now(int64_t seconds);
 
 // Injected failures: the n-th (1-based) call of an operation from now on
 // fails; 0 switches it off. Counters restart at every arm call.
-enum class Op { open, write, close, rename, mkdir };
+enum class Op { open, write, close, rename, mkdir, read };
 void fail_nth(Op op, int n);
 // How many calls of an operation were made since the last reset.
 int count_of(Op op);

@@ -82,6 +82,35 @@ TEST_F(BlocksFault, EveryFailedStepLeavesTheBlockAsItWas) {
     }
 }
 
+TEST_F(BlocksFault, AReadErrorNeverRewritesAShortenedBlock) {
+    // Larger than one read chunk, so an error can strike after part of it.
+    const Bytes big = block_bytes(many_codes(600));
+    for (float first : {0.0f, 1.0f}) {
+        reset_block({"", true, big, false, {}});
+        plat_testing::reset_faults();
+        Chart c = block_chart("600000", 1, 3);
+        c.p3 = {first};
+        ASSERT_EQ(save2blk(&c.ci()), 2);
+        int calls = plat_testing::count_of(Op::read);
+        for (int n = 1; n <= calls; ++n) {
+            SCOPED_TRACE("insert first " + std::to_string(first) + ", read " + std::to_string(n));
+            reset_block({"", true, big, false, {}});
+            plat_testing::fail_nth(Op::read, n);
+            int rc = save2blk(&c.ci());
+            plat_testing::reset_faults();
+            Bytes now = read_bytes(blk(3));
+            if (now != big) {  // written: every former record must still be there
+                EXPECT_EQ(now.size(), big.size() + 12);
+                EXPECT_EQ(c.result[2], 601);
+                continue;
+            }
+            EXPECT_EQ(rc, 2);
+            EXPECT_EQ(c.result[2], 0);
+            EXPECT_EQ(log_text(), stamp() + wblk(3) + " SH600000 save2blk 打开失败:");
+        }
+    }
+}
+
 TEST_F(BlocksFault, FailuresReportEachStepsTextAndResult) {
     const Bytes two = block_bytes({"SZ000001", "HK00700"});
     struct Row { bool exists; Bytes before; float p3; Op op; int rc; float slot; std::string log; };
