@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <set>
 #include <sstream>
@@ -535,4 +536,105 @@ TEST(LinesReference, SearchesAndWindowTestsMatchThePlainModel) {
     for (float a : probes)
         for (float b : probes)
             for (float cc : probes) EXPECT_EQ(between_open(a, b, cc), ref::between(a, b, cc)) << a << " " << b << " " << cc;
+}
+
+namespace {
+
+// The record of one anchor, byte by byte.
+Bytes model_record(const std::string& code, int32_t time, float price, int32_t seq, float label) {
+    std::time_t t = time;
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    Bytes b = {0};
+    put_text(b, code, 8);
+    put_text(b, "STANDK", 8);
+    put_i32(b, 262144);
+    put_i32(b, 4138);
+    put_i32(b, (tm.tm_year + 1900) * 10000 + (tm.tm_mon + 1) * 100 + tm.tm_mday);
+    put_f32(b, price);
+    put_i32(b, seq);
+    b.resize(125, 0);
+    put_i32(b, 1);
+    put_i32(b, 0);
+    put_i32(b, 2);
+    put_i32(b, label < 0 ? 255 : 65280);
+    b.resize(298, 0);
+    return b;
+}
+
+// The file after a call: each record goes over the next record of the same
+// security met by a scan that goes on from the previous write, else at the
+// end (over a partial record left there).
+Bytes model_file(Bytes file, const std::string& code, const std::vector<Bytes>& records) {
+    size_t pos = 0;
+    for (const Bytes& rec : records) {
+        while (file.size() - pos >= 298) {
+            const unsigned char* r = file.data() + pos;
+            pos += 298;
+            if (std::strncmp(reinterpret_cast<const char*>(r + 1), code.c_str(), 8) == 0 &&
+                (code.size() == 8 || r[1 + code.size()] == 0)) {
+                pos -= 298;
+                break;
+            }
+        }
+        if (file.size() < pos + 298) file.resize(pos + 298);
+        std::copy(rec.begin(), rec.end(), file.begin() + static_cast<long>(pos));
+        pos += 298;
+    }
+    return file;
+}
+
+class LinesReferenceTdx : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        make_dir("tdx");
+        make_dir("tdx/T0002");
+        write_text("TARVEX.ini", "[路径]\r\n通达信=" + win("tdx") + "\r\n");
+    }
+};
+
+}  // namespace
+
+TEST_F(LinesReferenceTdx, LineFileHoldsTheNearestModelLevels) {
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> pct(0, 99);
+    const char* codes[] = {"600000", "000001", "00700", "SH600000"};
+    int written = 0;
+    for (int round = 0; round < 150; ++round) {
+        Chart base = make_chart(rng, round);
+        if (base.param1_start < 0) base.closes_series(0);
+        if (base.p4.empty()) base.p4 = {200.0f};
+        base.label = codes[pct(rng) % 4];
+        // An existing file: records of this and other securities, sometimes
+        // a partial record at the end.
+        Bytes before;
+        for (int k = pct(rng) % 6; k > 0; --k) {
+            Bytes r = model_record(codes[pct(rng) % 4], 0, static_cast<float>(k), k, 1.0f);
+            before.insert(before.end(), r.begin(), r.end());
+        }
+        if (pct(rng) < 20) before.insert(before.end(), 1 + pct(rng), 0x33);
+        write_bytes("tdx/T0002/line.dat", before);
+
+        Chart got = base, want = base;
+        const int r_got = TDXlineAll(&got.ci());
+        const int r_want = ref::tline_all(ref::from(want.ci()), want.result.data());
+        ASSERT_EQ(r_got, r_want) << describe(base);
+        for (size_t i = 0; i < got.result.size(); ++i) ASSERT_TRUE(same_slot(got.result[i], want.result[i])) << i;
+        if (r_want == -1) {
+            EXPECT_EQ(read_bytes("tdx/T0002/line.dat"), before);
+            continue;
+        }
+        std::vector<Bytes> records;
+        for (int i = r_want; i < static_cast<int>(want.result.size()); ++i) {
+            const float label = want.result[i];
+            if (label != 0 && label > -4 && label < 4)
+                records.push_back(model_record(base.label, base.bars[i].time, base.p1[i],
+                                               static_cast<int32_t>(records.size()), label));
+        }
+        written += static_cast<int>(records.size());
+        const Bytes expect = records.empty() ? before : model_file(before, base.label, records);
+        EXPECT_EQ(read_bytes("tdx/T0002/line.dat"), expect) << describe(base);
+    }
+    EXPECT_GT(written, 200);
 }
