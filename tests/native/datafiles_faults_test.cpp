@@ -157,3 +157,42 @@ TEST_F(DataFileFaultTest, CapitalSaveSAndSaveDay) {
     }
     check_every_failure({"/SH600000.DAY", true, history, day_file, 0, "", save_day});
 }
+
+TEST_F(DataFileFaultTest, ReadErrorIsAFailureNotAShorterFile) {
+    // A read that fails part-way through a history must not pass for its
+    // end: the rewrite would drop every record after it.
+    plat_testing::set_now(local_seconds(2026, 12, 7, 9, 31, 5));
+    std::vector<std::pair<int32_t, float>> recs;
+    for (int i = 0; i < 2000; ++i) recs.push_back({kJan2 - 3000 * kDay + i * kDay, static_cast<float>(i)});
+    const Bytes long_history = selfdata_bytes(recs);  // several reads long
+    const std::string alarm = "userdata/SelfData/ALARM/SH600000.dat";
+    write_bytes(data_file(11), long_history);
+    write_bytes(alarm, long_history);
+    char name[] = "ALARM", code[] = "600000";
+
+    plat_testing::fail_nth(Op::read, 2);
+    Chart c = chart_ending(d2, 2.0f, 11);
+    EXPECT_EQ(savedata(&c.ci()), -1);
+    plat_testing::fail_nth(Op::read, 2);
+    EXPECT_EQ(savedata0(name, d2, code, 2.0f), -1);
+    plat_testing::reset_faults();
+    EXPECT_EQ(read_bytes(data_file(11)), long_history);
+    EXPECT_EQ(read_bytes(alarm), long_history);
+    EXPECT_EQ(log_text(), log_entry(std::string(kMsgSelfDataOpenFailed) + " 600000 " + win(data_file(11))) +
+                              log_entry(std::string(kMsgSelfDataOpenFailed) + " 600000 " + win(alarm)));
+
+    // The readers report it as a missing file, silently.
+    plat_testing::fail_nth(Op::read, 2);
+    Chart r(10);
+    r.series(std::vector<float>(10, 0.0f), 4);
+    r.p2 = {11};
+    EXPECT_EQ(ReadData(&r.ci()), -1);
+    EXPECT_EQ(r.result[4], -777.0f);
+    write_bytes("7.dat", long_history);
+    plat_testing::fail_nth(Op::read, 2);
+    Chart f(10);
+    f.constant(7);
+    EXPECT_EQ(readfile(&f.ci()), -1);
+    plat_testing::reset_faults();
+    for (float v : f.result) EXPECT_EQ(v, -777.0f);
+}
