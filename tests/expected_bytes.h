@@ -23,3 +23,42 @@ inline void put_f32(Bytes& b, float v) {
 inline void put_text(Bytes& b, const std::string& s, size_t width) {
     for (size_t i = 0; i < width; ++i) b.push_back(i < s.size() ? static_cast<unsigned char>(s[i]) : 0);
 }
+
+inline Bytes concat(const std::vector<Bytes>& parts) {
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+// A host block file: the header word, then per code 8 NUL-padded bytes and
+// 4 zero bytes.
+inline Bytes block_file_bytes(const std::vector<std::string>& codes, uint32_t header = 0xFF5100A5u) {
+    Bytes b;
+    put_u32(b, header);
+    for (const std::string& c : codes) {
+        put_text(b, c, 8);
+        put_u32(b, 0);
+    }
+    return b;
+}
+
+// One 298-byte record of the TDX terminal's line file, as the terminal
+// expects it: code at 1, "STANDK" at 9, the constants, the date, the price,
+// the sequence number, and the colour at 137.
+inline Bytes tdx_line_record(const std::string& code, int32_t date, float price, int32_t seq, int32_t colour) {
+    Bytes b = {0};
+    put_text(b, code, 8);
+    put_text(b, "STANDK", 8);
+    put_i32(b, 262144);
+    put_i32(b, 4138);
+    put_i32(b, date);
+    put_f32(b, price);
+    put_i32(b, seq);
+    b.resize(125, 0);
+    put_i32(b, 1);
+    put_i32(b, 0);
+    put_i32(b, 2);
+    put_i32(b, colour);
+    b.resize(298, 0);
+    return b;
+}

@@ -10,13 +10,7 @@
 #include "tests/native/support.h"
 
 inline Bytes block_bytes(const std::vector<std::string>& codes, uint32_t header = 0xFF5100A5u) {
-    Bytes b;
-    put_u32(b, header);
-    for (const std::string& c : codes) {
-        put_text(b, c, 8);
-        put_u32(b, 0);
-    }
-    return b;
+    return block_file_bytes(codes, header);
 }
 
 // n distinct Shenzhen keys SZ100000, SZ100001, ...

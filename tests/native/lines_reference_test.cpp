@@ -545,21 +545,8 @@ Bytes model_record(const std::string& code, int32_t time, float price, int32_t s
     std::time_t t = time;
     std::tm tm{};
     localtime_r(&t, &tm);
-    Bytes b = {0};
-    put_text(b, code, 8);
-    put_text(b, "STANDK", 8);
-    put_i32(b, 262144);
-    put_i32(b, 4138);
-    put_i32(b, (tm.tm_year + 1900) * 10000 + (tm.tm_mon + 1) * 100 + tm.tm_mday);
-    put_f32(b, price);
-    put_i32(b, seq);
-    b.resize(125, 0);
-    put_i32(b, 1);
-    put_i32(b, 0);
-    put_i32(b, 2);
-    put_i32(b, label < 0 ? 255 : 65280);
-    b.resize(298, 0);
-    return b;
+    return tdx_line_record(code, (tm.tm_year + 1900) * 10000 + (tm.tm_mon + 1) * 100 + tm.tm_mday, price, seq,
+                           label < 0 ? 255 : 65280);
 }
 
 // The file after a call: each record goes over the next record of the same

@@ -11,29 +11,9 @@
 
 namespace {
 
-// The record the terminal expects, byte by byte.
+// The record the terminal expects, byte by byte (a longer code is cut to its field).
 Bytes expected_record(const std::string& code, int32_t date, float price, int32_t seq, int32_t colour) {
-    Bytes b = {0};
-    put_text(b, code.substr(0, 8), 8);
-    put_text(b, "STANDK", 8);
-    put_i32(b, 262144);
-    put_i32(b, 4138);
-    put_i32(b, date);
-    put_f32(b, price);
-    put_i32(b, seq);
-    b.resize(125, 0);
-    put_i32(b, 1);
-    put_i32(b, 0);
-    put_i32(b, 2);
-    put_i32(b, colour);
-    b.resize(298, 0);
-    return b;
-}
-
-Bytes concat(const std::vector<Bytes>& parts) {
-    Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
+    return tdx_line_record(code.substr(0, 8), date, price, seq, colour);
 }
 
 class LinesTdx : public HostTest {

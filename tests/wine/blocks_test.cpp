@@ -4,16 +4,6 @@
 
 namespace {
 
-Bytes block_of(const std::vector<std::string>& codes, uint32_t header = 0xFF5100A5u) {
-    Bytes b;
-    put_u32(b, header);
-    for (const std::string& c : codes) {
-        put_text(b, c, 8);
-        put_u32(b, 0);
-    }
-    return b;
-}
-
 Chart block_chart(const char* label, float p1, float block) {
     Chart c(3);
     c.label = label;
@@ -45,7 +35,7 @@ WINE_TEST(blocks_save2blk_builds_a_block_bknumb_and_inblock_read_it) {
     Chart code = block_chart("", 601988.0f, 3);
     CHECK_EQ(call("saveInt2blk", code), 2);
     CHECK_EQ(code.result[2], 601988.0f);
-    CHECK(read_bytes(kBlock3) == block_of({"SZ000001", "SH600000", "HK00700", "SH601988"}));
+    CHECK(read_bytes(kBlock3) == block_file_bytes({"SZ000001", "SH600000", "HK00700", "SH601988"}));
 
     Chart count(2);
     count.constant(3);
@@ -64,13 +54,13 @@ WINE_TEST(blocks_save2blk_builds_a_block_bknumb_and_inblock_read_it) {
 WINE_TEST(blocks_large_block_keeps_every_record) {
     std::vector<std::string> codes;
     for (int i = 0; i < 600; ++i) codes.push_back("SZ" + std::to_string(100000 + i));
-    write_bytes(kBlock3, block_of(codes));
+    write_bytes(kBlock3, block_file_bytes(codes));
     Chart c = block_chart("SH600000", 1, 3);
     c.p3 = {1};
     CHECK_EQ(call("save2blk", c), 2);
     CHECK_EQ(c.result[2], 601.0f);
     codes.insert(codes.begin(), "SH600000");
-    CHECK(read_bytes(kBlock3) == block_of(codes));
+    CHECK(read_bytes(kBlock3) == block_file_bytes(codes));
     CHECK(!file_exists(std::string(kBlock3) + ".tarvex-new"));
     Chart count(1);
     count.constant(3);
@@ -80,7 +70,7 @@ WINE_TEST(blocks_large_block_keeps_every_record) {
 }
 
 WINE_TEST(blocks_inblock_refuses_another_format_and_del2blk_does_nothing) {
-    write_bytes("userdata\\block\\龙头股2.BLK", block_of({"SH600000"}, 0xFF5100A6u));
+    write_bytes("userdata\\block\\龙头股2.BLK", block_file_bytes({"SH600000"}, 0xFF5100A6u));
     Chart c = block_chart("600000", 2, 2);
     CHECK_EQ(call("inblock", c), -1);
     CHECK_EQ(c.result[2], -777.0f);

@@ -31,31 +31,6 @@ Chart three_levels(const std::string& code = "600000") {
     return c;
 }
 
-void put_i32(Bytes& b, int32_t v) { put_u32(b, static_cast<uint32_t>(v)); }
-
-Bytes record(const std::string& code, int32_t date, float price, int32_t seq, int32_t colour) {
-    Bytes b = {0};
-    put_text(b, code, 8);
-    put_text(b, "STANDK", 8);
-    put_i32(b, 262144);
-    put_i32(b, 4138);
-    put_i32(b, date);
-    put_f32(b, price);
-    put_i32(b, seq);
-    b.resize(125, 0);
-    put_i32(b, 1);
-    put_i32(b, 0);
-    put_i32(b, 2);
-    put_i32(b, colour);
-    b.resize(298, 0);
-    return b;
-}
-
-Bytes concat(const std::vector<Bytes>& parts) {
-    Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
 
 const char kLineFile[] = "tdx\\T0002\\line.dat";
 
@@ -122,11 +97,13 @@ WINE_TEST(lines_levels_through_their_symbols) {
 
 WINE_TEST(lines_tdx_records_written_updated_and_others_kept) {
     configure_tdx();
-    Bytes other = record("000001", 20230101, 3.5f, 0, 255);
+    Bytes other = tdx_line_record("000001", 20230101, 3.5f, 0, 255);
     other[200] = 0x5A;
-    write_bytes(kLineFile, concat({other, record("600000", 20200101, 1.0f, 0, 255)}));
-    Bytes want = concat({other, record("600000", 20240109, 10.0f, 0, 255), record("600000", 20240114, 14.0f, 1, 65280),
-                         record("600000", 20240126, 6.0f, 2, 255), record("600000", 20240207, 12.0f, 3, 65280)});
+    write_bytes(kLineFile, concat({other, tdx_line_record("600000", 20200101, 1.0f, 0, 255)}));
+    Bytes want = concat({other, tdx_line_record("600000", 20240109, 10.0f, 0, 255),
+                         tdx_line_record("600000", 20240114, 14.0f, 1, 65280),
+                         tdx_line_record("600000", 20240126, 6.0f, 2, 255),
+                         tdx_line_record("600000", 20240207, 12.0f, 3, 65280)});
     for (int round = 0; round < 3; ++round) {
         Chart c = three_levels();
         CHECK_EQ(call("TDXlineAll", c), 0);

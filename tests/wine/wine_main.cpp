@@ -75,7 +75,9 @@ Bytes read_bytes(const std::string& rel) {
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-bool file_exists(const std::string& rel) { return GetFileAttributesA(host_path(rel).c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool file_exists(const std::string& rel) {
+    return GetFileAttributesA(host_path(rel).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 void make_dirs(const std::string& rel) {
     for (size_t i = 0; i <= rel.size(); ++i)
