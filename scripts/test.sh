@@ -19,8 +19,8 @@ echo "== the harness: DLL check and a call on the sample chart"
 source "$top/scripts/wine_env.sh"
 host=$(mktemp -d /tmp/tarvex-check-XXXXXX)
 cp "$top/build/win32/TARVEX.dll" "$top/build/win32/harness.exe" "$host/"
-(cd "$host" && wine harness.exe check TARVEX.dll 2>/dev/null | tr -d '\r')
-out=$(cd "$host" && wine harness.exe call TARVEX.dll systime --sample 2>/dev/null | tr -d '\r')
+(cd "$host" && xvfb-run -a wine harness.exe check TARVEX.dll 2>/dev/null | tr -d '\r')
+out=$(cd "$host" && xvfb-run -a wine harness.exe call TARVEX.dll systime --sample 2>/dev/null | tr -d '\r')
 echo "$out" | tail -2
 echo "$out" | grep -q '^return 119$' || { echo "harness call failed"; exit 1; }
 echo "$out" | grep -Eq '^result\[119\] = [0-9]+$' || { echo "no HHMMSS in the last slot"; exit 1; }
