@@ -26,8 +26,6 @@ File* open_file(const char* path, const char* mode);
 size_t read_file(File* f, void* buf, size_t bytes);
 // Writes all of `bytes` or reports false.
 bool write_file(File* f, const void* buf, size_t bytes);
-bool seek_file(File* f, long offset, int origin);  // origin: SEEK_SET/CUR/END
-long tell_file(File* f);
 bool at_end_of_file(File* f);
 // Flushes and closes; false when buffered data could not be written.
 bool close_file(File* f);

@@ -155,8 +155,6 @@ bool write_file(File* f, const void* buf, size_t bytes) {
     return true;
 }
 
-bool seek_file(File* f, long offset, int origin) { return std::fseek(f->f, offset, origin) == 0; }
-long tell_file(File* f) { return std::ftell(f->f); }
 
 bool at_end_of_file(File* f) { return std::feof(f->f) != 0; }
 

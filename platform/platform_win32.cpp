@@ -43,8 +43,6 @@ size_t read_file(File* f, void* buf, size_t bytes) { return std::fread(buf, 1, b
 
 bool write_file(File* f, const void* buf, size_t bytes) { return std::fwrite(buf, 1, bytes, f->f) == bytes; }
 
-bool seek_file(File* f, long offset, int origin) { return std::fseek(f->f, offset, origin) == 0; }
-long tell_file(File* f) { return std::ftell(f->f); }
 bool at_end_of_file(File* f) { return std::feof(f->f) != 0; }
 
 bool close_file(File* f) {

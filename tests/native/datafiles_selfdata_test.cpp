@@ -9,13 +9,8 @@
 #include "platform/portable_testing.h"
 #include "tests/native/datafiles_support.h"
 
-class SelfDataTest : public HostTest {
+class SelfDataTest : public DataFileTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        plat_testing::set_now(local_seconds(2026, 12, 7, 9, 31, 5));
-        make_dir("userdata/SelfData/DATA11");  // for histories written by the tests
-    }
     // savedata with a 10-bar day chart ending on `day`.
     int save(int32_t day, float v, float k = 11) {
         Chart c = chart_ending(day, v, k);

@@ -8,13 +8,8 @@
 #include "platform/portable_testing.h"
 #include "tests/native/datafiles_support.h"
 
-class SeriesFileTest : public HostTest {
+class SeriesFileTest : public DataFileTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        plat_testing::set_now(local_seconds(2026, 12, 7, 9, 31, 5));
-        make_dir("userdata/SelfData/DATA11");  // for histories written by the tests
-    }
     // n day bars from 2024-01-02, each stamped 5 hours into its UTC day.
     static Chart stamped_chart(int n) {
         Chart c(n);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/portable_testing.h"
 #include "tests/native/support.h"
 
 constexpr int32_t kDay = 86400;
@@ -38,3 +39,13 @@ inline std::string data_file(int k) { return "userdata/SelfData/DATA" + std::to_
 
 // A log line as written at the tests' fixed clock (2026-12-07 09:31:05).
 inline std::string log_entry(const std::string& message) { return "\r\n26-12-07 09:31:05 -> " + message; }
+
+// A host tree at the fixed clock, with the DATA11 directory for histories.
+class DataFileTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        plat_testing::set_now(local_seconds(2026, 12, 7, 9, 31, 5));
+        make_dir("userdata/SelfData/DATA11");  // for histories written by the tests
+    }
+};

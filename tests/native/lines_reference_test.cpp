@@ -14,7 +14,7 @@
 
 #include "lines/exports.h"
 #include "lines/geometry.h"
-#include "tests/native/support.h"
+#include "tests/native/lines_support.h"
 
 namespace ref {
 
@@ -571,15 +571,7 @@ Bytes model_file(Bytes file, const std::string& code, const std::vector<Bytes>& 
     return file;
 }
 
-class LinesReferenceTdx : public HostTest {
-protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        make_dir("tdx");
-        make_dir("tdx/T0002");
-        write_text("TARVEX.ini", "[路径]\r\n通达信=" + win("tdx") + "\r\n");
-    }
-};
+class LinesReferenceTdx : public TdxInstallTest {};
 
 }  // namespace
 

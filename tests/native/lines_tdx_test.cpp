@@ -7,7 +7,7 @@
 #include "lines/exports.h"
 #include "lines/tdx_line_format.h"
 #include "platform/portable_testing.h"
-#include "tests/native/support.h"
+#include "tests/native/lines_support.h"
 
 namespace {
 
@@ -16,14 +16,8 @@ Bytes expected_record(const std::string& code, int32_t date, float price, int32_
     return tdx_line_record(code.substr(0, 8), date, price, seq, colour);
 }
 
-class LinesTdx : public HostTest {
+class LinesTdx : public TdxInstallTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        make_dir("tdx");
-        make_dir("tdx/T0002");
-        write_text("TARVEX.ini", "[路径]\r\n通达信=" + win("tdx") + "\r\n");
-    }
     // Flat 10 with levels 14 at bar 12, 6 at 24 and 12 at 36: TlineAll labels
     // 7 -> -1, 12 -> 2, 24 -> -2, 36 -> 1.
     Chart chart(const std::string& code = "600000") {
