@@ -44,3 +44,15 @@ file(GLOB wine_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.c
 add_executable(wine_tests ${wine_test_sources} $<TARGET_OBJECTS:core_win32>)
 target_link_libraries(wine_tests PRIVATE harness_lib user32)
 target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})
+
+# Fixture programs of the Wine suite: stand-ins, with real windows in a
+# process of their own, for the programs whose windows the library reads.
+file(GLOB fixture_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/*.cpp)
+foreach(source ${fixture_sources})
+  get_filename_component(fixture ${source} NAME_WE)
+  add_executable(${fixture} WIN32 ${source})
+  set_target_properties(${fixture} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
+  target_link_libraries(${fixture} PRIVATE comctl32)
+  target_link_options(${fixture} PRIVATE ${STATIC_RUNTIME})
+  add_dependencies(wine_tests ${fixture})
+endforeach()

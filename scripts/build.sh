@@ -15,7 +15,7 @@ cp "$top/docs/TARVEX.ini" "$host/TARVEX.ini"
 cd "$host"
 # The DLL check must pass; a demonstration call that fails is shown and the
 # demonstration goes on.
-harness() { echo; echo "\$ harness $*"; xvfb-run -a wine harness.exe "$@" 2>/dev/null | tr -d '\r'; }
+harness() { echo; echo "\$ harness $*"; wine_run harness.exe "$@"; }
 demo() { harness "$@" || echo "(harness exited with status $?)"; }
 harness check TARVEX.dll
 demo call TARVEX.dll systime --sample

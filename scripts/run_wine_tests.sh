@@ -8,9 +8,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine_env.sh"
 host=$(mktemp -d /tmp/tarvex-wine-XXXXXX)/host
 mkdir -p "$host/userdata/block" "$host/userdata/self" "$host/userdata/SelfData"
-cp "$build/TARVEX.dll" "$build/wine_tests.exe" "$host/"
+cp "$build/TARVEX.dll" "$build/wine_tests.exe" "$build"/fixtures/*.exe "$host/"
 cd "$host"
 status=0
-xvfb-run -a wine "$host/wine_tests.exe" ${2:-} || status=$?
+wine_run "$host/wine_tests.exe" ${2:-} || status=$?
 rm -rf "$(dirname "$host")"
 exit $status

@@ -1,27 +1,45 @@
 #!/usr/bin/env bash
-# Installs what the builds and tests need on a Debian 12 machine, as root.
-# Idempotent: packages already present are not fetched again.
+# Installs what the builds and tests need on a Debian 12 machine, as root,
+# and makes sure this machine can run 32-bit Windows programs: natively, or,
+# when its kernel runs no 32-bit code (or TARVEX_EMULATE_32=1), under qemu-user
+# (see emu32.sh). Idempotent: packages already present are not fetched again,
+# a registered handler is left as it is.
 set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/scripts/emu32.sh"
 
-need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+install_missing() {
+  local need=() pkg
+  for pkg in "$@"; do have "$pkg" || need+=("$pkg"); done
+  [ ${#need[@]} -gt 0 ] || return 0
+  echo "installing: ${need[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+}
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
-for pkg in cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 wine wine32:i386 \
-           xvfb xauth locales; do
-  have "$pkg" || need+=("$pkg")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  echo "installing: ${need[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+install_missing cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 wine wine32:i386 \
+                xvfb xauth locales
 
 # Wine's ANSI code page is 936 only when the zh_CN.UTF-8 locale exists.
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
   sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
   grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
   locale-gen >/dev/null
+fi
+
+if emu32_forced || ! emu32_kernel_runs_i386; then
+  install_missing qemu-user-static wine64
+  emu32_build_libs
+  emu32_register || { echo "cannot register the i386 handler in binfmt_misc (is /proc/sys/fs/binfmt_misc writable?)"; exit 1; }
+  if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    echo "this machine cannot run 32-bit programs: its kernel does not start them, and neither does"
+    echo "qemu-user through the binfmt_misc handler tarvex-i386 ($EMU32_QEMU); the Wine suite cannot run"
+    exit 1
+  fi
+else
+  emu32_unregister  # left over from a forced run: the kernel runs them itself
 fi

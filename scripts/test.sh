@@ -5,6 +5,8 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
+source "$top/scripts/emu32.sh"
+emu32_way
 
 echo "== native suite"
 cmake -S "$top" -B "$top/build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
@@ -13,14 +15,14 @@ cmake --build "$top/build/native" -j"$(nproc)"
 
 echo "== TARVEX.dll and the Wine suite"
 "$top/scripts/build_dll.sh"
+source "$top/scripts/wine_env.sh"
 "$top/scripts/run_wine_tests.sh" "$top/build/win32"
 
 echo "== the harness: DLL check and a call on the sample chart"
-source "$top/scripts/wine_env.sh"
 host=$(mktemp -d /tmp/tarvex-check-XXXXXX)
 cp "$top/build/win32/TARVEX.dll" "$top/build/win32/harness.exe" "$host/"
-(cd "$host" && xvfb-run -a wine harness.exe check TARVEX.dll 2>/dev/null | tr -d '\r')
-out=$(cd "$host" && xvfb-run -a wine harness.exe call TARVEX.dll systime --sample 2>/dev/null | tr -d '\r')
+(cd "$host" && wine_run harness.exe check TARVEX.dll)
+out=$(cd "$host" && wine_run harness.exe call TARVEX.dll systime --sample)
 echo "$out" | tail -2
 echo "$out" | grep -q '^return 119$' || { echo "harness call failed"; exit 1; }
 echo "$out" | grep -Eq '^result\[119\] = [0-9]+$' || { echo "no HHMMSS in the last slot"; exit 1; }

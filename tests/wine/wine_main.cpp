@@ -1,6 +1,7 @@
 // Runs the registered Wine tests against TARVEX.dll beside this program.
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -102,6 +103,8 @@ void local_now(int* hour, int* minute, int* second) {
 }
 
 int main(int argc, char** argv) {
+    // Set by the scripts: natively or under qemu, so a log says what ran.
+    if (const char* way = std::getenv("TARVEX_WINE_WAY")) std::printf("%s\n", way);
     if (GetACP() != 936) {
         std::printf("ANSI code page is %u, not 936: run with LANG=zh_CN.UTF-8 and the locale installed\n",
                     GetACP());
