@@ -5,8 +5,6 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
-source "$top/scripts/emu32.sh"
-emu32_way
 
 echo "== native suite"
 cmake -S "$top" -B "$top/build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
