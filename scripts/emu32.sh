@@ -17,13 +17,17 @@ emu32_forced() { [ "${TARVEX_EMULATE_32:-0}" = 1 ]; }
 emu32_active() { [ -e "$EMU32_HANDLER" ] && grep -qx enabled "$EMU32_HANDLER"; }
 
 # Whether the kernel itself starts an i386 program (the loader that wine32
-# brings). Our handler, when present, is switched off meanwhile: it would
-# answer for the kernel.
+# brings). Handlers for i386 programs (ours, or another qemu's), when
+# enabled, are switched off meanwhile: they would answer for the kernel.
 emu32_kernel_runs_i386() {
-  local was_on=0 ok=1
-  if emu32_active; then was_on=1; echo 0 > "$EMU32_HANDLER"; fi
+  local entry off=() ok=1
+  for entry in /proc/sys/fs/binfmt_misc/*; do
+    [ -f "$entry" ] && grep -qx enabled "$entry" 2>/dev/null &&
+      grep -q '^magic 7f454c46010101' "$entry" && grep -q '^magic .\{36\}0300' "$entry" || continue
+    echo 0 > "$entry" && off+=("$entry")
+  done
   /lib/ld-linux.so.2 --version >/dev/null 2>&1 || ok=0
-  if [ $was_on = 1 ]; then echo 1 > "$EMU32_HANDLER"; fi
+  for entry in "${off[@]}"; do echo 1 > "$entry"; done
   [ $ok = 1 ]
 }
 
