@@ -53,4 +53,11 @@ struct LocalTime {
 // The machine's local broken-down time of `t`; false when it cannot be converted.
 bool local_time(int64_t t, LocalTime* out);
 
+// ---- Local calendar time back to seconds (investment and trade records) ----
+// Seconds since 1970 of a local calendar time; out-of-range fields are
+// carried over as the C runtime's mktime does, and daylight saving is left
+// for the conversion to decide. False when it cannot be converted or falls
+// before 1970-01-01 00:00:00 UTC (the host's runtime knows no earlier time).
+bool seconds_from_local(const LocalTime& t, int64_t* out);
+
 }  // namespace plat

@@ -192,6 +192,21 @@ bool local_time(int64_t t, LocalTime* out) {
     return true;
 }
 
+bool seconds_from_local(const LocalTime& t, int64_t* out) {
+    struct tm tm{};
+    tm.tm_year = t.year - 1900;
+    tm.tm_mon = t.month - 1;
+    tm.tm_mday = t.day;
+    tm.tm_hour = t.hour;
+    tm.tm_min = t.minute;
+    tm.tm_sec = t.second;
+    tm.tm_isdst = -1;
+    time_t s = mktime(&tm);
+    if (s == static_cast<time_t>(-1) || s < 0) return false;
+    *out = static_cast<int64_t>(s);
+    return true;
+}
+
 }  // namespace plat
 
 namespace plat_testing {

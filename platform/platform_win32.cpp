@@ -78,4 +78,19 @@ bool local_time(int64_t t, LocalTime* out) {
     return true;
 }
 
+bool seconds_from_local(const LocalTime& t, int64_t* out) {
+    struct tm tm{};
+    tm.tm_year = t.year - 1900;
+    tm.tm_mon = t.month - 1;
+    tm.tm_mday = t.day;
+    tm.tm_hour = t.hour;
+    tm.tm_min = t.minute;
+    tm.tm_sec = t.second;
+    tm.tm_isdst = -1;
+    __time64_t s = _mktime64(&tm);
+    if (s < 0) return false;  // -1: cannot be converted
+    *out = static_cast<int64_t>(s);
+    return true;
+}
+
 }  // namespace plat

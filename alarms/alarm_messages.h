@@ -1,0 +1,10 @@
+// Log texts of the alert-file exports, byte for byte as users and their
+// tools have always seen them in TARVEX.log (ClearAlarm shares almtime's
+// open and rewrite texts). Declared once for the code and the tests.
+#pragma once
+
+constexpr char kMsgAlmtimeNoBars[] = "almtime 参数个数为0";
+constexpr char kMsgAlertOpen[] = "almtime 不能打开告警文件";
+constexpr char kMsgAlertRewrite[] = "almtime 不能重写告警文件";
+constexpr char kMsgClearAlarm[] = "清除历史告警";
+constexpr char kMsgAlertTypes[] = "预警类型个数";
