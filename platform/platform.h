@@ -53,4 +53,11 @@ struct LocalTime {
 // The machine's local broken-down time of `t`; false when it cannot be converted.
 bool local_time(int64_t t, LocalTime* out);
 
+// Windows of other programs
+
+// Posts `message` to the window of another program without waiting for it
+// (PostMessageA); `window` is the handle as the other program stored it.
+// False when the message could not be queued (no such window).
+bool post_message(uint32_t window, unsigned message, uint32_t wparam, int32_t lparam);
+
 }  // namespace plat
