@@ -17,6 +17,7 @@ mkdir -p "$ddrive/StockData"
 sqlite3 "$ddrive/StockData/yjyg.db" < "$here/../tests/wine/fixtures/yjyg.sql"
 dlink="$WINEPREFIX/dosdevices/d:"
 mkdir -p "$WINEPREFIX/dosdevices"
+case "$(readlink "$dlink" 2>/dev/null)" in /tmp/tarvex-wine-*) rm -f "$dlink" ;; esac  # left by a killed run
 if [ -e "$dlink" ] || [ -L "$dlink" ]; then mv "$dlink" "$dlink.tarvex-saved"; fi
 ln -s "$ddrive" "$dlink"
 cd "$host"
