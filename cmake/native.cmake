@@ -2,8 +2,12 @@
 # UndefinedBehaviorSanitizer, and the benchmarks (built without sanitizers).
 set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
 
+# SQLite natively from Debian's libsqlite3-dev, the version the DLL links in.
+find_package(SQLite3 REQUIRED)
+
 add_library(tarvex_core STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp)
 target_compile_options(tarvex_core PRIVATE ${SANITIZE})
+target_link_libraries(tarvex_core PUBLIC SQLite::SQLite3)
 
 # The harness's portable pieces (chart records, PE reading, CSV) are tested natively.
 file(GLOB harness_portable_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/harness/lib/*.cpp)
@@ -24,6 +28,7 @@ find_package(benchmark QUIET)
 if(bench_sources AND benchmark_FOUND)
   add_library(tarvex_core_fast STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp)
   target_compile_options(tarvex_core_fast PRIVATE -O2)
+  target_link_libraries(tarvex_core_fast PUBLIC SQLite::SQLite3)
   add_executable(benchmarks ${bench_sources})
   target_compile_options(benchmarks PRIVATE -O2)
   target_link_libraries(benchmarks PRIVATE tarvex_core_fast benchmark::benchmark benchmark::benchmark_main)

@@ -23,11 +23,26 @@ set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 # every step, as on the native build, instead of kept wider on the x87 stack.
 add_compile_options(-msse2 -mfpmath=sse)
 
+# SQLite, linked in statically: its amalgamation is made from Debian's source
+# package by scripts/sqlite_amalgamation.sh (build_dll.sh runs it), never kept
+# in the repository. Compiled with its own options only: no GBK literals, no
+# warnings of ours, and no loading of extension DLLs into the host.
+enable_language(C)
+set(TARVEX_SQLITE_DIR ${CMAKE_SOURCE_DIR}/build/sqlite CACHE PATH "directory of sqlite3.c and sqlite3.h")
+if(NOT EXISTS ${TARVEX_SQLITE_DIR}/sqlite3.c)
+  message(FATAL_ERROR "no SQLite amalgamation in ${TARVEX_SQLITE_DIR}: run scripts/sqlite_amalgamation.sh")
+endif()
+add_library(sqlite_win32 OBJECT ${TARVEX_SQLITE_DIR}/sqlite3.c)
+set_target_properties(sqlite_win32 PROPERTIES COMPILE_OPTIONS "-O2;-w")
+target_compile_definitions(sqlite_win32 PRIVATE SQLITE_OMIT_LOAD_EXTENSION=1)
+
 # The core with the Win32 platform, compiled once: the DLL is made of it, and
 # the Wine suite links it too, to check the platform layer against Windows.
 add_library(core_win32 OBJECT ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_win32.cpp)
+target_include_directories(core_win32 SYSTEM PRIVATE ${TARVEX_SQLITE_DIR})
 
-add_library(TARVEX SHARED $<TARGET_OBJECTS:core_win32> ${CMAKE_BINARY_DIR}/TARVEX.def)
+add_library(TARVEX SHARED $<TARGET_OBJECTS:core_win32> $<TARGET_OBJECTS:sqlite_win32>
+            ${CMAKE_BINARY_DIR}/TARVEX.def)
 set_target_properties(TARVEX PROPERTIES PREFIX "" OUTPUT_NAME TARVEX)
 target_link_options(TARVEX PRIVATE ${STATIC_RUNTIME})
 target_link_libraries(TARVEX PRIVATE psapi)
@@ -41,7 +56,7 @@ target_link_options(harness PRIVATE ${STATIC_RUNTIME})
 
 # The Wine suite: calls the built DLL through its exact symbols.
 file(GLOB wine_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
-add_executable(wine_tests ${wine_test_sources} $<TARGET_OBJECTS:core_win32>)
+add_executable(wine_tests ${wine_test_sources} $<TARGET_OBJECTS:core_win32> $<TARGET_OBJECTS:sqlite_win32>)
 target_link_libraries(wine_tests PRIVATE harness_lib user32)
 target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})
 

@@ -9,8 +9,21 @@ source "$here/wine_env.sh"
 host=$(mktemp -d /tmp/tarvex-wine-XXXXXX)/host
 mkdir -p "$host/userdata/block" "$host/userdata/self" "$host/userdata/SelfData"
 cp "$build/TARVEX.dll" "$build/wine_tests.exe" "$build"/fixtures/*.exe "$host/"
+# Drive D: of this run's prefix is a scratch folder holding the database
+# SQLit3 reads as D:\StockData\yjyg.db, made with the sqlite3 tool; the
+# prefix's own D: (if any) is put back afterwards.
+ddrive=$(dirname "$host")/d
+mkdir -p "$ddrive/StockData"
+sqlite3 "$ddrive/StockData/yjyg.db" < "$here/../tests/wine/fixtures/yjyg.sql"
+dlink="$WINEPREFIX/dosdevices/d:"
+mkdir -p "$WINEPREFIX/dosdevices"
+case "$(readlink "$dlink" 2>/dev/null)" in /tmp/tarvex-wine-*) rm -f "$dlink" ;; esac  # left by a killed run
+if [ -e "$dlink" ] || [ -L "$dlink" ]; then mv "$dlink" "$dlink.tarvex-saved"; fi
+ln -s "$ddrive" "$dlink"
 cd "$host"
 status=0
 wine_run "$host/wine_tests.exe" ${2:-} || status=$?
+rm -f "$dlink"
+if [ -e "$dlink.tarvex-saved" ] || [ -L "$dlink.tarvex-saved" ]; then mv "$dlink.tarvex-saved" "$dlink"; fi
 rm -rf "$(dirname "$host")"
 exit $status

@@ -22,7 +22,17 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 install_missing cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 wine wine32:i386 \
-                xvfb xauth locales
+                xvfb xauth locales libsqlite3-dev sqlite3 tcl dpkg-dev
+
+# SQLite is linked into TARVEX.dll from Debian's source package (no mingw
+# build exists): the build fetches it with `apt-get source`, which needs a
+# deb-src entry for bookworm main.
+src_entry=/etc/apt/sources.list.d/tarvex-deb-src.sources
+if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+  printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' 'Components: main' \
+    'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' > "$src_entry"
+  apt-get update -qq
+fi
 
 # Wine's ANSI code page is 936 only when the zh_CN.UTF-8 locale exists.
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
