@@ -2,7 +2,8 @@
 # UndefinedBehaviorSanitizer, and the benchmarks (built without sanitizers).
 set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
 
-add_library(tarvex_core STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp)
+add_library(tarvex_core STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp
+            ${CMAKE_SOURCE_DIR}/platform/windows_portable.cpp)
 target_compile_options(tarvex_core PRIVATE ${SANITIZE})
 
 # The harness's portable pieces (chart records, PE reading, CSV) are tested natively.
@@ -22,7 +23,8 @@ add_test(NAME native_tests COMMAND native_tests)
 file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 find_package(benchmark QUIET)
 if(bench_sources AND benchmark_FOUND)
-  add_library(tarvex_core_fast STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp)
+  add_library(tarvex_core_fast STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp
+              ${CMAKE_SOURCE_DIR}/platform/windows_portable.cpp)
   target_compile_options(tarvex_core_fast PRIVATE -O2)
   add_executable(benchmarks ${bench_sources})
   target_compile_options(benchmarks PRIVATE -O2)

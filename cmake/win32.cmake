@@ -25,7 +25,8 @@ add_compile_options(-msse2 -mfpmath=sse)
 
 # The core with the Win32 platform, compiled once: the DLL is made of it, and
 # the Wine suite links it too, to check the platform layer against Windows.
-add_library(core_win32 OBJECT ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_win32.cpp)
+add_library(core_win32 OBJECT ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_win32.cpp
+            ${CMAKE_SOURCE_DIR}/platform/windows_win32.cpp)
 
 add_library(TARVEX SHARED $<TARGET_OBJECTS:core_win32> ${CMAKE_BINARY_DIR}/TARVEX.def)
 set_target_properties(TARVEX PROPERTIES PREFIX "" OUTPUT_NAME TARVEX)
@@ -42,7 +43,7 @@ target_link_options(harness PRIVATE ${STATIC_RUNTIME})
 # The Wine suite: calls the built DLL through its exact symbols.
 file(GLOB wine_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(wine_tests ${wine_test_sources} $<TARGET_OBJECTS:core_win32>)
-target_link_libraries(wine_tests PRIVATE harness_lib user32)
+target_link_libraries(wine_tests PRIVATE harness_lib user32 psapi)
 target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})
 
 # Fixture programs of the Wine suite: stand-ins, with real windows in a
