@@ -25,22 +25,6 @@ struct ListItem32 {
 };
 static_assert(sizeof(ListItem32) == kListItemBytes, "32-bit LVITEMA is 40 bytes");
 
-// Appends as much of `src` as fits, never splitting a GBK double-byte
-// character. Returns false when it had to cut.
-bool append_whole_chars(char* out, size_t cap, const char* src) {
-    size_t used = std::strlen(out);
-    size_t i = 0;
-    while (src[i] != '\0') {
-        size_t width = static_cast<unsigned char>(src[i]) >= 0x81 && src[i + 1] != '\0' ? 2 : 1;
-        if (used + width > cap - 1) break;
-        std::memcpy(out + used, src + i, width);
-        used += width;
-        i += width;
-    }
-    out[used] = '\0';
-    return src[i] == '\0';
-}
-
 }  // namespace
 
 bool window_text_equals(plat::Window w, const char* text) {
@@ -163,7 +147,7 @@ int log_list_rows(plat::Window list, int columns) {
                 close_list_reader(r);
                 return -1;
             }
-            whole = append_whole_chars(s, sizeof s, item) && append_whole_chars(s, sizeof s, ",");
+            whole = append_text(s, sizeof s, item) && append_text(s, sizeof s, ",");
         }
         log_line(s);
     }

@@ -61,7 +61,6 @@ bool read_cell(ListReader& r, int row, int column, char (&item)[kListTextBytes])
 void close_list_reader(ListReader& r);
 
 // Logs each row of the list view as one line: the texts of columns 0 to
-// columns - 1, each followed by ",", cut at the line buffer (never inside a
-// GBK character). Returns 0; -1 when the pass could not start or stopped
+// columns - 1, each followed by ",", cut at the line buffer. Returns 0; -1 when the pass could not start or stopped
 // early, which is logged.
 int log_list_rows(plat::Window list, int columns);

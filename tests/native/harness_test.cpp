@@ -119,7 +119,7 @@ TEST(CsvBars, BadLinesAreNamed) {
 
 TEST(Docs, EveryBuiltExportHasAUserPage) {
     std::string all;
-    for (const char* page : {"clock", "blocks", "datafiles", "lines"}) {
+    for (const char* page : {"clock", "blocks", "datafiles", "lines", "tdx", "lk"}) {
         std::ifstream in(std::string(TARVEX_SOURCE_DIR) + "/docs/" + page + ".md");
         std::stringstream ss;
         ss << in.rdbuf();
