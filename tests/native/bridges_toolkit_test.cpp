@@ -1,10 +1,8 @@
 // The window toolkit against the scripted desktop: the searches, the text
 // comparisons, the own-executable lookup, and the list-reading pass with its
-// cut lines, its refused starts and its remote blocks always released. Also
-// the TDX panel handle that a reopened terminal leaves stale.
+// cut lines, its refused starts and its remote blocks always released.
 #include <string>
 
-#include "bridges/exports.h"
 #include "bridges/window_toolkit.h"
 #include "platform/portable_testing.h"
 #include "platform/windows_testing.h"
@@ -107,32 +105,4 @@ TEST_F(ToolkitTest, AListThatCannotBeReachedIsNeverSentAnAddress) {
         EXPECT_EQ(pw::live_remote_blocks(), 0) << c.logged;
         EXPECT_EQ(pw::stray_addresses(), 0) << c.logged;
     }
-}
-
-TEST_F(ToolkitTest, TradeFindsAReopenedTerminalAgain) {
-    make_dir("tdx");
-    write_text("TARVEX.ini", "[路径]\r\n通达信=" + win("tdx") + "\r\n");
-    write_text("tdx/connect.cfg", "[OTHER]\r\nTitleName=模拟证券\r\n");
-    auto open_terminal = [] {
-        Window top = pw::add_window(0, "TdxW_MainFrame_Class", "模拟证券 V6", 3);
-        Window panel = pw::add_window(top, "#32770", "", 3);
-        pw::add_window(panel, "Static", "证券代码", 3);
-        Window price = pw::add_window(panel, "Edit", "", 3);
-        Window code = pw::add_window(panel, "Edit", "", 3);
-        pw::add_window(panel, "Button", "买入下单", 3);
-        return std::make_pair(top, std::make_pair(code, price));
-    };
-    auto first = open_terminal();
-    Chart c(5);
-    c.label = "601988";
-    c.constant(4.5f);
-    c.p2 = {1};
-    EXPECT_EQ(TDXTrade(&c.ci()), 0);
-    pw::destroy_window(first.first);
-    auto second = open_terminal();
-    c.label = "600036";
-    EXPECT_EQ(TDXTrade(&c.ci()), 0);
-    std::string code1 = std::to_string(first.second.first), code2 = std::to_string(second.second.first);
-    EXPECT_EQ(pw::record(), (std::vector<std::string>{code1 + " settext 601988", "mouse 2", "mouse 4",
-                                                      code2 + " settext 600036", "mouse 2", "mouse 4"}));
 }
