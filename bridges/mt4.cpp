@@ -12,6 +12,7 @@
 #include "common/settings.h"
 #include "common/text.h"
 #include "platform/platform.h"
+#include "platform/windows.h"
 
 namespace {
 

@@ -5,7 +5,8 @@ set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-
 # SQLite natively from Debian's libsqlite3-dev, the version the DLL links in.
 find_package(SQLite3 REQUIRED)
 
-add_library(tarvex_core STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp)
+add_library(tarvex_core STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp
+            ${CMAKE_SOURCE_DIR}/platform/windows_portable.cpp)
 target_compile_options(tarvex_core PRIVATE ${SANITIZE})
 target_link_libraries(tarvex_core PUBLIC SQLite::SQLite3)
 
@@ -26,7 +27,8 @@ add_test(NAME native_tests COMMAND native_tests)
 file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 find_package(benchmark QUIET)
 if(bench_sources AND benchmark_FOUND)
-  add_library(tarvex_core_fast STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp)
+  add_library(tarvex_core_fast STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp
+              ${CMAKE_SOURCE_DIR}/platform/windows_portable.cpp)
   target_compile_options(tarvex_core_fast PRIVATE -O2)
   target_link_libraries(tarvex_core_fast PUBLIC SQLite::SQLite3)
   add_executable(benchmarks ${bench_sources})

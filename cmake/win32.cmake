@@ -38,7 +38,8 @@ target_compile_definitions(sqlite_win32 PRIVATE SQLITE_OMIT_LOAD_EXTENSION=1)
 
 # The core with the Win32 platform, compiled once: the DLL is made of it, and
 # the Wine suite links it too, to check the platform layer against Windows.
-add_library(core_win32 OBJECT ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_win32.cpp)
+add_library(core_win32 OBJECT ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_win32.cpp
+            ${CMAKE_SOURCE_DIR}/platform/windows_win32.cpp)
 target_include_directories(core_win32 SYSTEM PRIVATE ${TARVEX_SQLITE_DIR})
 
 add_library(TARVEX SHARED $<TARGET_OBJECTS:core_win32> $<TARGET_OBJECTS:sqlite_win32>
@@ -57,7 +58,7 @@ target_link_options(harness PRIVATE ${STATIC_RUNTIME})
 # The Wine suite: calls the built DLL through its exact symbols.
 file(GLOB wine_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(wine_tests ${wine_test_sources} $<TARGET_OBJECTS:core_win32> $<TARGET_OBJECTS:sqlite_win32>)
-target_link_libraries(wine_tests PRIVATE harness_lib user32)
+target_link_libraries(wine_tests PRIVATE harness_lib user32 psapi)
 target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})
 
 # Fixture programs of the Wine suite: stand-ins, with real windows in a

@@ -60,10 +60,4 @@ bool local_time(int64_t t, LocalTime* out);
 // before 1970-01-01 00:00:00 UTC (the host's runtime knows no earlier time).
 bool seconds_from_local(const LocalTime& t, int64_t* out);
 
-// ---- Windows of other programs ----
-// Posts `message` to the window of another program without waiting for it
-// (PostMessageA); `window` is the handle as the other program stored it.
-// False when the message could not be queued (no such window).
-bool post_message(uint32_t window, unsigned message, uint32_t wparam, int32_t lparam);
-
 }  // namespace plat

@@ -18,7 +18,6 @@ namespace {
 
 std::string g_exe_path;
 int64_t g_fixed_now = -1;
-std::vector<plat_testing::PostedMessage> g_posted;
 
 const int kOpCount = 6;
 int g_fail_at[kOpCount];
@@ -184,11 +183,6 @@ MakeDirResult make_directory(const char* path) {
     return MakeDirResult::failed;
 }
 
-bool post_message(uint32_t window, unsigned message, uint32_t wparam, int32_t lparam) {
-    g_posted.push_back({window, message, wparam, lparam});
-    return true;
-}
-
 int64_t now_seconds() { return g_fixed_now >= 0 ? g_fixed_now : static_cast<int64_t>(std::time(nullptr)); }
 
 bool local_time(int64_t t, LocalTime* out) {
@@ -228,8 +222,6 @@ void fail_nth(Op op, int n) {
 
 int count_of(Op op) { return g_calls[static_cast<int>(op)]; }
 
-const std::vector<PostedMessage>& posted_messages() { return g_posted; }
-void clear_posted_messages() { g_posted.clear(); }
 
 void reset_faults() {
     for (int i = 0; i < kOpCount; ++i) g_fail_at[i] = g_calls[i] = 0;

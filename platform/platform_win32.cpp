@@ -93,9 +93,4 @@ bool seconds_from_local(const LocalTime& t, int64_t* out) {
     return true;
 }
 
-bool post_message(uint32_t window, unsigned message, uint32_t wparam, int32_t lparam) {
-    HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(window));
-    return PostMessageA(hwnd, message, static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam)) != 0;
-}
-
 }  // namespace plat

@@ -23,15 +23,4 @@ void fail_nth(Op op, int n);
 int count_of(Op op);
 void reset_faults();
 
-// Messages posted to windows of other programs, in order; the portable
-// platform only records them and reports every post as queued.
-struct PostedMessage {
-    uint32_t window;
-    unsigned message;
-    uint32_t wparam;
-    int32_t lparam;
-};
-const std::vector<PostedMessage>& posted_messages();
-void clear_posted_messages();
-
 }  // namespace plat_testing

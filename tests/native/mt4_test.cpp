@@ -7,6 +7,7 @@
 
 #include "bridges/mt4.h"
 #include "platform/portable_testing.h"
+#include "platform/windows_testing.h"
 #include "tests/native/support.h"
 
 static Bytes history(const std::string& symbol, int32_t minutes, const std::vector<BarRecord>& bars) {
@@ -38,8 +39,11 @@ static Chart chart(const char* label, int flag = 0, int period = kPeriodDay) {
 }
 
 TEST_F(HostTest, Save2Mt4WritesNamesAndPosts) {
-    plat_testing::clear_posted_messages();
-    write_bytes("SH600000-1440.HWND", {0xC3, 0xB2, 0xA1, 0x00});
+    plat_windows_testing::reset();
+    plat::Window mt4 = plat_windows_testing::add_window(0, "MetaQuotes::MetaTrader::4.00", "MT4");
+    Bytes handle;
+    put_u32(handle, mt4);
+    write_bytes("SH600000-1440.HWND", handle);
     write_bytes("SZ399001-1.HWND", {1, 2, 3});   // short: no failure, nothing posted
     struct Case { const char* label; int flag; int period; const char* file; const char* symbol; int minutes; };
     for (const Case& k : {Case{"600000", 0, 8, "SH6000001440.HST", "SH600000", 1440},
@@ -51,10 +55,7 @@ TEST_F(HostTest, Save2Mt4WritesNamesAndPosts) {
         EXPECT_EQ(read_bytes(k.file), history(k.symbol, k.minutes, {c.bars.begin() + 1, c.bars.end()})) << k.file;
         EXPECT_EQ(c.result, std::vector<float>({-777.0f, 11.25f, 9.75f, 12.0f}));
     }
-    ASSERT_EQ(plat_testing::posted_messages().size(), 1u);
-    const plat_testing::PostedMessage& m = plat_testing::posted_messages()[0];
-    EXPECT_EQ(std::vector<uint32_t>({m.window, m.message, m.wparam}), std::vector<uint32_t>({0xA1B2C3, 0x111, 33324}));
-    EXPECT_EQ(m.lparam, 0);
+    EXPECT_EQ(plat_windows_testing::record(), std::vector<std::string>({std::to_string(mt4) + " post 273 33324 0"}));
     Chart tick = chart("600001", 0, kPeriodTick), constant = chart("600001");
     constant.constant(1);
     EXPECT_EQ(Save2Mt4(&tick.ci()), -1);

@@ -1,0 +1,12 @@
+// The trading-terminal exports the host calls from formulas. Each one drives
+// a separate desktop program through its windows and places real orders.
+#pragma once
+
+#include "host/formula_call.h"
+
+extern "C" {
+int TARVEX_API TDX(tagCALCINFO* ci);             // the chart's code into the TDX order window
+int TARVEX_API TDXTrade(tagCALCINFO* ci);        // code, then price, into a TDX order panel; clicks
+int TARVEX_API StockPositions(tagCALCINFO* ci);  // the TDX terminal's first list view into the log
+int TARVEX_API LKBS(tagCALCINFO* ci);            // presses an order button of the 雷凯 terminal
+}

@@ -1,0 +1,74 @@
+// LKBS: a formula's trading signal pressed as an order button of the 雷凯
+// futures terminal. The last operation is remembered and never repeated, so
+// a signal that stays on for many refreshes places one order.
+#include <cstring>
+
+#include "bridges/exports.h"
+#include "bridges/window_toolkit.h"
+#include "common/log.h"
+#include "common/text.h"
+
+namespace {
+
+int32_t last_lk_op = -1;
+
+const char kTerminalTitle[] = "雷凯投资期货交易  - [";
+
+// Caption of the button for an operation code, or nullptr for an unknown one.
+const char* lk_caption(int op) {
+    switch (op) {
+    case 1: case 5: return "开多[F1]";
+    case 2: return "平多[F2]";
+    case 3: case 6: return "开空[F3]";
+    case 4: return "平空[F4]";
+    case 7: return "清仓(&Q)";
+    case 8: return "全撤(&X)";
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+int TARVEX_API LKBS(tagCALCINFO* ci) {
+    log_line_int("LKBS 启动,历史操作=", last_lk_op);
+    if (!ci->param1 || (ci->param1_start >= 0 && ci->data_count < 1)) return -1;
+    int op = truncate_to_int(param1_current(*ci));
+    if (op == last_lk_op) {
+        log_line_int("重复操作，返回", op);
+        return -1;
+    }
+    plat::Window desktop = plat::desktop_window();
+    if (!desktop) {
+        log_line("LKBS 错误1");
+        return -1;
+    }
+    plat::Window terminal = find_child_containing(desktop, kTerminalTitle);
+    if (!terminal) {
+        log_line("雷凯交易软件未启动");
+        return -1;
+    }
+    const char* caption = lk_caption(op);
+    if (!caption) {
+        log_line("错误的雷凯操作");
+        return -1;
+    }
+    plat::Window button = find_window_deep(terminal, "Button", caption);
+    if (!button) {
+        log_line("未找到LK按键");
+        return -1;
+    }
+    char ops[50];
+    copy_text(ops, sizeof ops, caption);
+    append_text(ops, sizeof ops, ci->stock_label);
+
+    plat::Window foreground = plat::foreground_window();
+    plat::set_foreground(foreground);
+    plat::send_message(button, plat::kWmLButtonDown, 0, 0);
+    plat::send_message(button, plat::kWmLButtonUp, 0, 0);
+    plat::set_foreground(foreground);
+
+    int r = set_last_slot(*ci, static_cast<float>(op));
+    last_lk_op = op;
+    log_line_str(ops, "成功");
+    return r;
+}

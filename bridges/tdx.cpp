@@ -1,0 +1,151 @@
+// TDX, TDXTrade and StockPositions: the security on the host's chart handed
+// to the order panels of the TDX terminal, and its position list copied into
+// the log. The host recomputes formulas on every refresh, so the remembered
+// labels make each export act once per change of security.
+#include "bridges/tdx.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "bridges/exports.h"
+#include "bridges/window_toolkit.h"
+#include "common/log.h"
+#include "common/paths.h"
+#include "common/settings.h"
+#include "common/text.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr size_t kLabelBytes = 60;
+
+char tdx_last_label[kLabelBytes];
+char trade_last_label[kLabelBytes];
+plat::Window trade_anchor;  // the panel's title control found last time
+plat::Window trade_panel;   // its parent, holding the edit controls
+
+const char kBuyOrder[] = "买入下单";
+const char kMultiAccount[] = "多户策略";
+
+// Remembers `label` (cut to the buffer); false when it is the one remembered.
+bool remember_label(char (&last)[kLabelBytes], const char* label) {
+    char cut[kLabelBytes];
+    copy_text(cut, sizeof cut, label);
+    if (std::strcmp(cut, last) == 0) return false;
+    std::memcpy(last, cut, sizeof cut);
+    return true;
+}
+
+// Logs the lookup failures that TDXTrade and StockPositions word alike.
+bool log_config_failure(TerminalLookup r) {
+    if (r == TerminalLookup::not_configured) log_line("未设置 [路径] 通达信=");
+    else if (r == TerminalLookup::incomplete) log_line("TDX系统不完整");
+    else return false;
+    return true;
+}
+
+// The remembered anchor, when it still exists with the text of the mode; a
+// terminal closed and reopened leaves a handle that must not be driven.
+bool anchor_still_valid(const char* anchor_text) {
+    return trade_anchor && plat::window_exists(trade_anchor) && window_text_equals(trade_anchor, anchor_text);
+}
+
+void type_into(plat::Window edit, const char* text) {
+    plat::set_foreground(edit);
+    plat::send_message(edit, plat::kWmSetText, 0, reinterpret_cast<intptr_t>(text));
+}
+
+}  // namespace
+
+TerminalLookup find_tdx_terminal(char (&title)[kTdxTitleBytes], plat::Window* terminal) {
+    *terminal = 0;
+    title[0] = '\0';
+    char dir[kPathBytes];
+    tdx_dir(dir, sizeof dir);
+    if (dir[0] == '\0') return TerminalLookup::not_configured;
+    char inifn[kPathBytes];
+    copy_text(inifn, sizeof inifn, dir);
+    append_text(inifn, sizeof inifn, "\\connect.cfg");
+    plat::profile_string("OTHER", "TitleName", "", title, kTdxTitleLimit, inifn);
+    if (title[0] == '\0') return TerminalLookup::incomplete;
+    *terminal = find_child_containing(plat::desktop_window(), title);
+    return *terminal ? TerminalLookup::found : TerminalLookup::not_running;
+}
+
+int TARVEX_API TDX(tagCALCINFO* ci) {
+    if (!remember_label(tdx_last_label, ci->stock_label)) return -1;
+    plat::Window foreground = plat::foreground_window();
+    plat::Window button = plat::find_top_window("Button", kBuyOrder);
+    if (!button) return -1;
+    plat::Window owner = plat::owner_of(button);
+    if (!owner) {
+        log_line("获取父窗口失败");
+        return -1;
+    }
+    plat::Window code_edit = plat::first_child(owner);
+    if (!code_edit) return -1;
+    type_into(code_edit, ci->stock_label);
+    plat::set_foreground(foreground);
+    return 0;
+}
+
+int TARVEX_API TDXTrade(tagCALCINFO* ci) {
+    if (!ci->param1 || !ci->param2) {
+        log_line("TDXTrade 参数错误");
+        return -1;
+    }
+    if (!remember_label(trade_last_label, ci->stock_label)) return -1;
+    float price = ci->param1_start >= 0 && ci->data_count < 1 ? 0.0f : param1_current(*ci);
+    int mode = ci->param3 ? truncate_to_int(param_first(ci->param3)) : 1;
+    const char* anchor_text = mode != 0 ? kBuyOrder : kMultiAccount;
+
+    if (!anchor_still_valid(anchor_text)) {
+        char title[kTdxTitleBytes];
+        plat::Window terminal = 0;
+        TerminalLookup r = find_tdx_terminal(title, &terminal);
+        if (log_config_failure(r) || !terminal) return -1;
+        trade_anchor = mode != 0 ? find_window_deep(terminal, "Button", kBuyOrder)
+                                 : find_window_deep(terminal, "Static", kMultiAccount);
+        if (!trade_anchor) return -1;
+    }
+    trade_panel = plat::parent_of(trade_anchor);
+    if (!trade_panel) {
+        log_line("获取父窗口失败");
+        return -1;
+    }
+
+    plat::Window foreground = plat::foreground_window();
+    plat::Window code_edit = nth_child(trade_panel, 2);
+    if (code_edit) {
+        if (!control_text_equals(code_edit, ci->stock_label)) {
+            // A new code only: the terminal refills the panel, the price follows later.
+            type_into(code_edit, ci->stock_label);
+        } else if (price > 0) {
+            char s1[20];
+            std::snprintf(s1, sizeof s1, "%.2f", static_cast<double>(price));
+            plat::Window price_edit = nth_child(trade_panel, mode != 0 ? 1 : 4);
+            if (price_edit && !control_text_equals(price_edit, s1)) type_into(price_edit, s1);
+        }
+    }
+    plat::set_foreground(foreground);
+    plat::mouse_button(plat::kMouseLeftDown);
+    plat::mouse_button(plat::kMouseLeftUp);
+    return 0;
+}
+
+int TARVEX_API StockPositions(tagCALCINFO*) {
+    char title[kTdxTitleBytes];
+    plat::Window terminal = 0;
+    TerminalLookup r = find_tdx_terminal(title, &terminal);
+    if (log_config_failure(r)) return -1;
+    if (!terminal) {
+        log_line_str("未找到交易软件", title);
+        return -1;
+    }
+    plat::Window list = nth_child(terminal, 0);
+    if (!list) {
+        log_line("没找到短线精灵列表框");
+        return -1;
+    }
+    return log_list_rows(list, 1);
+}

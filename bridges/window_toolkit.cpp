@@ -1,0 +1,156 @@
+// The window and process toolkit of the bridges.
+#include "bridges/window_toolkit.h"
+
+#include <cstring>
+
+#include "common/log.h"
+#include "common/text.h"
+#include "platform/platform.h"
+
+namespace {
+
+// The LVITEMA of 32-bit Windows as the list view in the other process reads
+// it; LVM_GETITEMTEXTA uses only the column, the text address and its size.
+struct ListItem32 {
+    uint32_t mask;
+    int32_t item;
+    int32_t sub_item;
+    uint32_t state;
+    uint32_t state_mask;
+    uint32_t text;
+    int32_t text_max;
+    int32_t image;
+    uint32_t param;
+    int32_t indent;
+};
+static_assert(sizeof(ListItem32) == kListItemBytes, "32-bit LVITEMA is 40 bytes");
+
+}  // namespace
+
+bool window_text_equals(plat::Window w, const char* text) {
+    char title[kWindowTextBytes];
+    if (plat::window_text(w, title, sizeof title) == 0) return false;
+    return std::strcmp(title, text) == 0;
+}
+
+bool control_text_equals(plat::Window w, const char* text) {
+    char title[kWindowTextBytes] = {};
+    plat::send_message(w, plat::kWmGetText, sizeof title, reinterpret_cast<intptr_t>(title));
+    title[sizeof title - 1] = '\0';  // a control that fills the buffer is cut here
+    return std::strcmp(title, text) == 0;
+}
+
+size_t process_main_module_path(uint32_t pid, char* out) {
+    plat::Process* p = plat::open_process(pid, plat::kAccessModulePath);
+    if (!p) return 0;
+    char path[kModulePathBytes];
+    size_t n = plat::main_module_path(p, path, sizeof path);
+    plat::close_process(p);
+    if (n == 0) return 0;
+    copy_text(out, kModulePathBytes, path);
+    return n;
+}
+
+plat::Window find_own_top_window(const char* fragment) {
+    char own[kModulePathBytes];
+    plat::executable_path(own, sizeof own);
+    char title[kWindowTextBytes];
+    char paths[kModulePathBytes];
+    for (plat::Window w = plat::first_child(plat::desktop_window()); w; w = plat::next_sibling(w)) {
+        if (plat::window_text(w, title, sizeof title) == 0 || !std::strstr(title, fragment)) continue;
+        if (process_main_module_path(plat::window_process_id(w), paths) > 0 && std::strcmp(paths, own) == 0)
+            return w;
+    }
+    log_line("没找到窗口句柄");
+    return 0;
+}
+
+plat::Window find_window_deep(plat::Window start, const char* class_name, const char* name) {
+    if (!start) return 0;
+    if (plat::Window found = plat::find_child_window(start, class_name, name)) return found;
+    for (plat::Window c = plat::first_child(start); c; c = plat::next_sibling(c))
+        if (plat::Window found = find_window_deep(c, class_name, name)) return found;
+    return 0;
+}
+
+plat::Window find_child_containing(plat::Window parent, const char* text) {
+    char title[kWindowTextBytes];
+    for (plat::Window w = plat::first_child(parent); w; w = plat::next_sibling(w))
+        if (plat::window_text(w, title, sizeof title) > 0 && std::strstr(title, text)) return w;
+    return 0;
+}
+
+plat::Window nth_child(plat::Window parent, int n) {
+    plat::Window w = plat::first_child(parent);
+    for (int i = 0; i < n && w; ++i) w = plat::next_sibling(w);
+    return w;
+}
+
+bool open_list_reader(plat::Window list, ListReader* r) {
+    *r = ListReader{};
+    r->list = list;
+    r->rows = static_cast<int>(plat::send_message(list, plat::kLvmGetItemCount, 0, 0));
+    r->process = plat::open_process(plat::window_process_id(list), plat::kAccessListRead);
+    if (!r->process) {
+        log_line("list_reader 打开进程失败");
+        return false;
+    }
+    r->item_block = plat::remote_alloc(r->process, kListItemBytes);
+    r->text_block = plat::remote_alloc(r->process, kListTextBytes);
+    if (!r->item_block || !r->text_block) {
+        log_line("list_reader 分配内存失败");
+        close_list_reader(*r);
+        return false;
+    }
+    return true;
+}
+
+bool read_cell(ListReader& r, int row, int column, char (&item)[kListTextBytes]) {
+    item[0] = '\0';
+    ListItem32 lvi = {};
+    lvi.sub_item = column;
+    lvi.text = r.text_block;
+    lvi.text_max = static_cast<int32_t>(kListTextBytes);
+    if (!plat::remote_write(r.process, r.item_block, &lvi, sizeof lvi)) return false;
+    intptr_t length = plat::send_message(r.list, plat::kLvmGetItemTextA, static_cast<uintptr_t>(row),
+                                         static_cast<intptr_t>(r.item_block));
+    // An empty cell, or one the list does not answer, reads as empty rather
+    // than as what the block still holds from the cell before.
+    if (length <= 0) return true;
+    if (!plat::remote_read(r.process, r.text_block, item, sizeof item)) {
+        item[0] = '\0';
+        return false;
+    }
+    item[sizeof item - 1] = '\0';
+    return true;
+}
+
+void close_list_reader(ListReader& r) {
+    if (r.process) {
+        if (r.item_block) plat::remote_free(r.process, r.item_block);
+        if (r.text_block) plat::remote_free(r.process, r.text_block);
+        plat::close_process(r.process);
+    }
+    r = ListReader{};
+}
+
+int log_list_rows(plat::Window list, int columns) {
+    ListReader r;
+    if (!open_list_reader(list, &r)) return -1;
+    char item[kListTextBytes];
+    for (int row = 0; row < r.rows; ++row) {
+        char s[kListLineBytes] = "";
+        bool whole = true;
+        for (int c = 0; c < columns && whole; ++c) {
+            if (!read_cell(r, row, c, item)) {
+                log_line("list_reader 读取失败");
+                close_list_reader(r);
+                return -1;
+            }
+            whole = append_text(s, sizeof s, item) && append_text(s, sizeof s, ",");
+        }
+        log_line(s);
+    }
+    close_list_reader(r);
+    return 0;
+}

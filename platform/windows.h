@@ -1,0 +1,70 @@
+// Window and process services of the platform layer: what the bridges need to
+// find other programs' windows, type into them, press their buttons and read
+// list views living in other processes. Window handles travel as 32-bit
+// values (the host is a 32-bit process); 0 means no window. The Win32
+// implementation calls the user-interface and process API one to one; the
+// portable one is a scripted desktop for the native tests (windows_testing.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace plat {
+
+using Window = uint32_t;
+
+// Messages and values the bridges send, as the API numbers them.
+constexpr unsigned kWmSetText = 0x000C;
+constexpr unsigned kWmGetText = 0x000D;
+constexpr unsigned kWmLButtonDown = 0x0201;
+constexpr unsigned kWmLButtonUp = 0x0202;
+constexpr unsigned kLvmGetItemCount = 0x1004;
+constexpr unsigned kLvmGetItemTextA = 0x102D;
+constexpr uint32_t kMouseLeftDown = 0x0002;  // mouse_event flags
+constexpr uint32_t kMouseLeftUp = 0x0004;
+constexpr uint32_t kAccessModulePath = 0x0410;  // query information, read memory
+constexpr uint32_t kAccessListRead = 0x0438;    // query, read, write and operate on memory
+
+Window desktop_window();
+Window first_child(Window w);   // GetWindow GW_CHILD
+Window next_sibling(Window w);  // GetWindow GW_HWNDNEXT
+Window owner_of(Window w);      // GetWindow GW_OWNER
+Window parent_of(Window w);     // GetParent
+// Whether the handle names a window that still exists.
+bool window_exists(Window w);
+// GetWindowTextA into `cap` bytes, always NUL-terminated; returns the length.
+size_t window_text(Window w, char* out, size_t cap);
+// FindWindowA: a top-level window of that class and title.
+Window find_top_window(const char* class_name, const char* title);
+// FindWindowExA(parent, none, class, title): among the direct children.
+Window find_child_window(Window parent, const char* class_name, const char* title);
+
+// SendMessageA and PostMessageA. `lparam` may carry a pointer of this process
+// (WM_SETTEXT, WM_GETTEXT) or an address in the window's process.
+intptr_t send_message(Window w, unsigned message, uintptr_t wparam, intptr_t lparam);
+bool post_message(uint32_t window, unsigned message, uint32_t wparam, int32_t lparam);
+
+Window foreground_window();
+bool set_foreground(Window w);
+// mouse_event(flags, 0, 0, 0, 0): a button event at the cursor.
+void mouse_button(uint32_t flags);
+
+// Process owning a window (GetWindowThreadProcessId); 0 when unknown.
+uint32_t window_process_id(Window w);
+
+struct Process;
+Process* open_process(uint32_t pid, uint32_t access);
+void close_process(Process* p);
+// Path of the process's main module: EnumProcessModules (250 bytes of
+// handles), then GetModuleFileNameExA of the first one into `cap` bytes.
+// Returns the length, 0 on failure.
+size_t main_module_path(Process* p, char* out, size_t cap);
+// Memory inside the other process: VirtualAllocEx (MEM_COMMIT,
+// PAGE_READWRITE) giving the block's 32-bit address or 0, VirtualFreeEx with
+// MEM_RELEASE, and whole-block copies in and out.
+uint32_t remote_alloc(Process* p, size_t bytes);
+bool remote_free(Process* p, uint32_t address);
+bool remote_write(Process* p, uint32_t address, const void* data, size_t bytes);
+bool remote_read(Process* p, uint32_t address, void* out, size_t bytes);
+
+}  // namespace plat

@@ -1,0 +1,42 @@
+// The scripted desktop behind the portable window services: tests build a
+// tree of windows in made-up processes, give list views their cells, inject
+// failures of the process services, and read back what was sent.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/windows.h"
+
+namespace plat_windows_testing {
+
+// Empties the desktop, the processes, the record and the injected failures.
+void reset();
+// A new window, placed last among `parent`'s children (0: a top-level
+// window). It belongs to process `pid`.
+plat::Window add_window(plat::Window parent, const char* class_name, const char* text, uint32_t pid = 1);
+void set_owner(plat::Window w, plat::Window owner);
+// Destroys a window with its descendants; its handle is never reused.
+void destroy_window(plat::Window w);
+// Cells of a list view, row by row; LVM_GETITEMTEXTA reads them from the
+// block addresses written into the list's process.
+void set_cells(plat::Window list, const std::vector<std::vector<std::string>>& rows);
+void set_main_module(uint32_t pid, const char* path);
+
+// Injected failures of the process services.
+struct Faults {
+    bool open_fails = false;
+    int alloc_fails_at = 0;  // 1-based allocation that fails; 0: none
+    bool write_fails = false;
+};
+void set_faults(const Faults& f);
+
+// What happened: "settext <text>", "click", "foreground" lines with the
+// window's text first, and the process blocks still allocated.
+const std::vector<std::string>& record();
+int live_remote_blocks();
+// Number of messages sent with an address no block of the target holds.
+int stray_addresses();
+
+}  // namespace plat_windows_testing

@@ -1,0 +1,263 @@
+// The trading-terminal exports against stand-in terminals in processes of
+// their own: TDX, TDXTrade and StockPositions against the TDX fixture found
+// by the title its connect.cfg names, LKBS against the 雷凯 fixture; each
+// beside a look-alike whose title misses by one character and must never be
+// driven. The tests read back what the fixtures recorded, and the log.
+#include <windows.h>
+
+#include <string>
+
+#include "tests/wine/fixtures/terminals.h"
+#include "tests/wine/wine_check.h"
+
+namespace {
+
+struct Fixture {
+    PROCESS_INFORMATION pi = {};
+    HWND top = nullptr;
+};
+
+HWND top_window_of(DWORD pid, const std::string& title) {
+    char text[300];
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && GetWindowTextA(w, text, sizeof text) > 0 && title == text) return w;
+    }
+    return nullptr;
+}
+
+Fixture start_fixture(const char* exe, const char* arg, const std::string& title) {
+    Fixture f;
+    std::string cmd = "\"" + host_path(exe) + "\" " + arg;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    CHECK(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &f.pi));
+    for (int i = 0; i < 400 && f.pi.hProcess && !f.top; ++i) {
+        f.top = top_window_of(f.pi.dwProcessId, title);
+        if (!f.top) Sleep(50);
+    }
+    CHECK(f.top != nullptr);
+    return f;
+}
+
+// Closes the fixture's window and waits for it to end; terminates it when it
+// does not, so that no window outlives its test.
+void stop_fixture(Fixture& f) {
+    if (f.top) PostMessageA(f.top, WM_CLOSE, 0, 0);
+    if (f.pi.hProcess) {
+        if (WaitForSingleObject(f.pi.hProcess, 10000) != WAIT_OBJECT_0) {
+            report_failure(__FILE__, __LINE__, "fixture did not end after WM_CLOSE");
+            TerminateProcess(f.pi.hProcess, 1);
+        }
+        CloseHandle(f.pi.hProcess);
+        CloseHandle(f.pi.hThread);
+    }
+    f = Fixture{};
+}
+
+// Position in Z order among the top-level windows, or -1.
+int z_position(HWND w) {
+    int i = 0;
+    for (HWND c = GetWindow(GetDesktopWindow(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i)
+        if (c == w) return i;
+    return -1;
+}
+
+HWND child_at(HWND parent, int n) {
+    HWND w = GetWindow(parent, GW_CHILD);
+    for (int i = 0; i < n && w; ++i) w = GetWindow(w, GW_HWNDNEXT);
+    return w;
+}
+
+// What a fixture recorded since the last look.
+struct Record {
+    const char* file;
+    size_t seen = 0;
+    std::string next() {
+        Bytes b = read_bytes(file);
+        std::string all(b.begin(), b.end());
+        std::string fresh = seen <= all.size() ? all.substr(seen) : all;
+        seen = all.size();
+        return fresh;
+    }
+    // Waits up to two seconds for `text` to be recorded (input events arrive
+    // after the call that sent them returns).
+    std::string wait_for(const std::string& text) {
+        std::string got;
+        for (int i = 0; i < 40; ++i) {
+            got += next();
+            if (got.find(text) != std::string::npos) break;
+            Sleep(50);
+        }
+        return got;
+    }
+};
+
+Chart trade_chart(const std::string& label, float price, bool with_mode = false, float mode = 1) {
+    Chart c(5);
+    c.label = label;
+    c.constant(price);
+    c.p2 = {1};
+    if (with_mode) c.p3 = {mode};
+    return c;
+}
+
+void cursor_over(HWND w) {
+    RECT r;
+    if (GetWindowRect(w, &r)) SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+}  // namespace
+
+WINE_TEST(bridges_tdx_panels_positions_and_a_reopened_terminal) {
+    make_dirs("tdx");
+    write_text("TARVEX.ini", "[路径]\r\n通达信=" + host_path("tdx") + "\r\n");
+    write_text("tdx\\connect.cfg", std::string("[OTHER]\r\nTitleName=") + kTdxTitleName + "\r\n");
+    remove_file(kTdxRecord);
+    const std::string title = std::string(kTdxTitleName) + kTdxTitleTail;
+    Fixture real = start_fixture("tdx_terminal.exe", "", title);
+    Fixture fake = start_fixture("tdx_terminal.exe", "lookalike", kTdxLookalikeTitle);
+    CHECK(z_position(fake.top) >= 0 && z_position(fake.top) < z_position(real.top));
+    HWND buy = child_at(real.top, 1), multi = child_at(real.top, 2);
+    HWND buy_button = child_at(buy, 3);
+    Record rec{kTdxRecord};
+
+    // TDX: the code into the quick-order window, once per security.
+    Chart tdx(3);
+    tdx.label = "600000";
+    CHECK_EQ(call("TDX", tdx), 0);
+    CHECK_EQ(rec.next(), std::string("order.code 600000\n"));
+    CHECK_EQ(call("TDX", tdx), -1);
+
+    // TDXTrade: a new code only, then the price once the panel shows the code.
+    struct {
+        HWND preset_panel;  // panel whose code edit already shows the label
+        Chart chart;
+        int result;
+        std::string typed;
+    } cases[] = {
+        {nullptr, trade_chart("600000", 10.456f), 0, "buy.code 600000\n"},
+        {nullptr, trade_chart("600000", 10.456f), -1, ""},
+        {buy, trade_chart("600036", 10.456f), 0, "buy.price 10.46\n"},
+        {multi, trade_chart("600519", 1800.499f, true, 0.9f), 0, "multi.price 1800.50\n"},
+        {buy, trade_chart("601318", 0.0f), 0, ""},
+    };
+    for (auto& c : cases) {
+        if (c.preset_panel)
+            SendMessageA(child_at(c.preset_panel, 2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.chart.label.c_str()));
+        rec.next();
+        cursor_over(buy_button);
+        CHECK_EQ(call("TDXTrade", c.chart), c.result);
+        if (c.result == 0) {
+            CHECK_EQ(rec.wait_for("buy.button down"), c.typed + "buy.button down\n");
+        } else {
+            Sleep(200);
+            CHECK_EQ(rec.next(), std::string());
+        }
+    }
+    Chart no_p2 = trade_chart("600001", 1.0f);
+    no_p2.p2.clear();
+    CHECK_EQ(call("TDXTrade", no_p2), -1);
+
+    CHECK(log_text().find("-> TDXTrade 参数错误") != std::string::npos);
+
+    // StockPositions: column 0 of each row, one log line each.
+    clear_log();
+    CHECK_EQ(call("StockPositions", tdx), 0);
+    std::string rows;
+    for (const char* cell : kTdxCells) rows += std::string("-> ") + cell + ",";
+    std::string log = log_text();
+    std::string seen;
+    for (size_t at = log.find("-> "); at != std::string::npos; at = log.find("-> ", at + 1))
+        seen += log.substr(at, log.find("\r\n", at) - at);
+    CHECK_EQ(seen, rows);
+
+    // Closed and started again: the remembered panel is found anew.
+    stop_fixture(real);
+    real = start_fixture("tdx_terminal.exe", "", title);
+    rec.next();
+    Chart again = trade_chart("000001", 5.0f);
+    CHECK_EQ(call("TDXTrade", again), 0);
+    CHECK(rec.next().find("buy.code 000001\n") == 0);
+    stop_fixture(real);
+
+    // With the terminal gone, or the installation not configured.
+    struct {
+        const char* ini;
+        const char* cfg;
+        std::string logged;
+    } gone[] = {
+        {nullptr, kTdxTitleName, std::string("未找到交易软件 ") + kTdxTitleName},
+        {nullptr, nullptr, "TDX系统不完整"},
+        {"[路径]\r\n", kTdxTitleName, "未设置 [路径] 通达信="},
+    };
+    int n = 0;
+    for (const auto& g : gone) {
+        if (g.ini) write_text("TARVEX.ini", g.ini);
+        if (g.cfg) write_text("tdx\\connect.cfg", std::string("[OTHER]\r\nTitleName=") + g.cfg + "\r\n");
+        else remove_file("tdx\\connect.cfg");
+        clear_log();
+        CHECK_EQ(call("StockPositions", tdx), -1);
+        CHECK(log_text().find("-> " + g.logged) != std::string::npos);
+        Chart t = trade_chart("60000" + std::to_string(n++), 2.0f);
+        CHECK_EQ(call("TDXTrade", t), -1);
+    }
+    tdx.label = "000002";
+    CHECK_EQ(call("TDX", tdx), -1);
+    stop_fixture(fake);
+    rec.seen = 0;
+    CHECK(rec.next().find("x.") == std::string::npos);
+    remove_file("TARVEX.ini");
+    remove_file("tdx\\connect.cfg");
+}
+
+WINE_TEST(bridges_lk_presses_each_operation_once) {
+    remove_file(kLkRecord);
+    Fixture real = start_fixture("lk_terminal.exe", "", kLkTitle);
+    Fixture fake = start_fixture("lk_terminal.exe", "lookalike", kLkLookalikeTitle);
+    CHECK(z_position(fake.top) >= 0 && z_position(fake.top) < z_position(real.top));
+    Record rec{kLkRecord};
+    struct {
+        float op;
+        int result;
+        std::string pressed;  // caption pressed, or empty
+        std::string logged;
+    } cases[] = {
+        {1, 99, "开多[F1]", "开多[F1]600000 成功"},
+        {1, -1, "", "重复操作，返回 1"},
+        {2, 99, "平多[F2]", "平多[F2]600000 成功"},
+        {0, -1, "", "错误的雷凯操作"},
+        {9, -1, "", "错误的雷凯操作"},
+        {5, 99, "开多[F1]", "开多[F1]600000 成功"},
+        {7.9f, 99, "清仓(&Q)", "清仓(&Q)600000 成功"},
+        {3, 99, "开空[F3]", "开空[F3]600000 成功"},
+    };
+    int last = -1;
+    for (const auto& c : cases) {
+        clear_log();
+        Chart chart(100);
+        chart.constant(c.op);
+        CHECK_EQ(call("LKBS", chart), c.result);
+        std::string log = log_text();
+        CHECK(log.find("-> LKBS 启动,历史操作= " + std::to_string(last)) != std::string::npos);
+        CHECK(log.find("-> " + c.logged) != std::string::npos);
+        std::string want = c.pressed.empty() ? "" : "down " + c.pressed + "\nup " + c.pressed + "\n";
+        CHECK_EQ(rec.next(), want);
+        if (c.result >= 0) {
+            CHECK_EQ(chart.result[99], static_cast<float>(static_cast<int>(c.op)));
+            last = static_cast<int>(c.op);
+        } else {
+            CHECK_EQ(chart.result[99], -777.0f);
+        }
+    }
+    // Only the look-alike left: its title misses, so nothing is pressed.
+    stop_fixture(real);
+    clear_log();
+    Chart chart(100);
+    chart.constant(4);
+    CHECK_EQ(call("LKBS", chart), -1);
+    CHECK(log_text().find("-> 雷凯交易软件未启动") != std::string::npos);
+    stop_fixture(fake);
+    CHECK_EQ(rec.next(), std::string());
+}
