@@ -55,14 +55,13 @@ WINE_TEST(windows_list_cells_read_from_another_process) {
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     CHECK(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    // The fixture makes its top-level window before the list in it.
-    HWND top = nullptr, list = nullptr;
-    for (int i = 0; i < 400 && !list && pi.hProcess; ++i) {
+    HWND top = nullptr;
+    for (int i = 0; i < 400 && !top && pi.hProcess; ++i) {
         top = top_window_titled(kListWindowTitle);
-        list = top ? FindWindowExA(top, nullptr, WC_LISTVIEWA, nullptr) : nullptr;
-        if (!list) Sleep(50);
+        if (!top) Sleep(50);
     }
     CHECK(top != nullptr);
+    HWND list = top ? FindWindowExA(top, nullptr, WC_LISTVIEWA, nullptr) : nullptr;
     CHECK(list != nullptr);
     if (list) {
         DWORD pid = 0;
