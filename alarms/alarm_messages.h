@@ -8,3 +8,8 @@ constexpr char kMsgAlertOpen[] = "almtime 不能打开告警文件";
 constexpr char kMsgAlertRewrite[] = "almtime 不能重写告警文件";
 constexpr char kMsgClearAlarm[] = "清除历史告警";
 constexpr char kMsgAlertTypes[] = "预警类型个数";
+
+// The alert window bridge (AlarmOnOff, get_alarm_data).
+constexpr char kMsgAlertWindowMissing[] = "未找到预警窗口";
+constexpr char kMsgAlertListMissing[] = "get_alarm_data 没找到预警列表框";
+constexpr char kMsgAlertNameRefused[] = "get_alarm_data 预警名称或代码不能作文件名:";

@@ -58,7 +58,7 @@ target_link_options(harness PRIVATE ${STATIC_RUNTIME})
 # The Wine suite: calls the built DLL through its exact symbols.
 file(GLOB wine_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(wine_tests ${wine_test_sources} $<TARGET_OBJECTS:core_win32> $<TARGET_OBJECTS:sqlite_win32>)
-target_link_libraries(wine_tests PRIVATE harness_lib user32 psapi)
+target_link_libraries(wine_tests PRIVATE harness_lib user32 psapi comctl32)
 target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})
 
 # Fixture programs of the Wine suite: stand-ins, with real windows in a

@@ -1,0 +1,24 @@
+// GetSmartMsg: the host's short-term-sprite list (intraday market events)
+// copied into the log, one line per row, so that the events can be read
+// later from TARVEX.log. Every call copies the whole list again.
+#include "bridges/exports.h"
+#include "bridges/window_toolkit.h"
+#include "common/log.h"
+
+namespace {
+const char kSpriteTitle[] = "短线精灵";
+}  // namespace
+
+extern "C" int TARVEX_API GetSmartMsg(tagCALCINFO*) {
+    plat::Window sprite = find_child_containing(plat::desktop_window(), kSpriteTitle);
+    if (!sprite) {
+        log_line("未找到短线精灵");
+        return -1;
+    }
+    plat::Window list = nth_child(sprite, 0);
+    if (!list) {
+        log_line("没找到短线精灵列表框");
+        return -1;
+    }
+    return log_list_rows(list, 1);
+}

@@ -1,0 +1,140 @@
+// AlarmOnOff, get_alarm_data and GetSmartMsg against the host's own windows.
+// Those windows belong to the program that loaded the library, so this
+// program makes them on a second thread that pumps their messages, as the
+// host's user-interface thread does. A look-alike alert window in another
+// program (the alert_window fixture) lies above them and must be passed over.
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "tests/wine/fixtures/host_windows.h"
+#include "tests/wine/wine_check.h"
+
+namespace {
+
+HWND g_alert, g_alert_list, g_sprite_list;
+std::string g_presses;  // written by the window thread while the sender waits
+
+LRESULT CALLBACK frame_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    char text[32] = "";
+    if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED && GetWindowTextA(reinterpret_cast<HWND>(lp), text, 32))
+        g_presses += std::string(text) + "\n";
+    if (msg == WM_LBUTTONUP) g_presses += "window\n";
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+DWORD WINAPI host_ui_thread(void* ready) {
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = frame_proc;
+    wc.lpszClassName = "TarvexHostFrame";
+    RegisterClassA(&wc);
+    DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+    g_alert = CreateWindowA(wc.lpszClassName, kAlertWindowTitle, style, 0, 0, 480, 260, nullptr, nullptr, nullptr, nullptr);
+    g_alert_list = fill_alert_window(g_alert);
+    HWND sprite = CreateWindowA(wc.lpszClassName, "短线精灵", style, 0, 270, 480, 260, nullptr, nullptr, nullptr, nullptr);
+    g_sprite_list = make_list(sprite, 1);
+    SetEvent(ready);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    DestroyWindow(g_alert);
+    DestroyWindow(sprite);
+    return 0;
+}
+
+int call_with(const char* function, const char* label, float p1 = 0) {
+    Chart c(3);
+    c.label = label;
+    c.constant(p1);
+    return call(function, c);
+}
+
+int z_position(HWND w) {
+    int i = 0;
+    for (HWND c = GetWindow(GetDesktopWindow(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i)
+        if (c == w) return i;
+    return -1;
+}
+
+// The day of 15 March of this year, 10:30 local time, as the self-data files hold it.
+Bytes selfdata(float value) {
+    time_t now = std::time(nullptr);
+    struct tm t = *std::localtime(&now);
+    t.tm_mon = 2, t.tm_mday = 15, t.tm_hour = 10, t.tm_min = 30, t.tm_sec = 0;
+    Bytes b;
+    put_i32(b, static_cast<int32_t>(std::mktime(&t) / 86400 * 86400));
+    put_f32(b, value);
+    return b;
+}
+
+}  // namespace
+
+WINE_TEST(host_windows_alarm_switch_alert_rows_and_sprite) {
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DWORD ui_thread = 0;
+    HANDLE thread = CreateThread(nullptr, 0, host_ui_thread, ready, 0, &ui_thread);
+    CHECK(WaitForSingleObject(ready, 10000) == WAIT_OBJECT_0 && g_alert_list && g_sprite_list);
+
+    struct { float p1; std::string pressed; } presses[] = {{1.7f, "启动预警\n"}, {0, "停止预警\n"}, {2, "window\n"}};
+    for (const auto& p : presses) {
+        g_presses.clear();
+        CHECK_EQ(call_with("AlarmOnOff", "600000", p.p1), 0);
+        CHECK_EQ(g_presses, p.pressed);
+    }
+
+    std::string cmd = "\"" + host_path("alert_window.exe") + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION fake = {};
+    CHECK(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &fake));
+    HWND fake_top = nullptr;
+    for (int i = 0; i < 400 && !(fake_top = FindWindowA("TarvexAlertLookalike", kAlertWindowTitle)); ++i) Sleep(50);
+    CHECK(z_position(fake_top) >= 0 && z_position(fake_top) < z_position(g_alert));
+
+    const char* rows[][kAlertColumns] = {{"600000", "突破", "03-15 10:30:00", "10.5"},
+                                         {"600000", "突破", "03-15 10:31:00", "10.6"},  // already filed
+                                         {"600036", "..\\..\\逃逸", "03-15 10:32:00", "1"},
+                                         {"00700", "放量", "03-15 10:33:00", "300"}};
+    for (const auto& row : rows) add_list_row(g_alert_list, row, kAlertColumns);
+    CHECK_EQ(call_with("get_alarm_data", "600000"), 0);
+    CHECK_EQ(call_with("get_alarm_data", "600000"), -1);  // the same security: nothing read
+    SendMessageA(g_alert_list, LVM_DELETEALLITEMS, 0, 0);    // cleared, then one new alert
+    const char* cleared[kAlertColumns] = {"600519", "放量", "03-15 10:34:00", "1800"};
+    add_list_row(g_alert_list, cleared, kAlertColumns);
+    CHECK_EQ(call_with("get_alarm_data", "600519"), 0);
+
+    CHECK_EQ(read_bytes("userdata\\block\\突破.BLK"), block_file_bytes({"SH600000"}));
+    CHECK_EQ(read_bytes("userdata\\block\\放量.BLK"), block_file_bytes({"HK00700", "SH600519"}));
+    CHECK_EQ(read_bytes("userdata\\block\\自选股8.BLK"), block_file_bytes({"SH600519", "HK00700", "SH600000"}));
+    CHECK_EQ(read_bytes("userdata\\SelfData\\预警价格_突破\\SH600000.dat"), selfdata(30));
+    CHECK_EQ(read_bytes("userdata\\SelfData\\预警时间_放量\\SH600519.dat"), selfdata(1800));
+    CHECK(!file_exists("userdata\\block\\假预警.BLK") && !file_exists("..\\..\\逃逸.BLK"));
+    std::string log = log_text();
+    CHECK(log.find("-> 10.5,\r\n") != std::string::npos && log.find("-> 300,\r\n") != std::string::npos);
+    CHECK(log.find("-> 1800,") != std::string::npos && log.find("10.6,") == std::string::npos);
+    CHECK(log.find("-> get_alarm_data 预警名称或代码不能作文件名: 600036 ..\\..\\逃逸") != std::string::npos);
+
+    const char* event[] = {"09:30 浦发银行 大笔买入"};
+    add_list_row(g_sprite_list, event, 1);
+    clear_log();
+    CHECK_EQ(call_with("GetSmartMsg", "600000"), 0);
+    CHECK_EQ(call_with("GetSmartMsg", "600000"), 0);  // the whole list again
+    log = log_text();
+    size_t first = log.find("-> 09:30 浦发银行 大笔买入,"), second = log.find("-> 09:30 浦发银行 大笔买入,", first + 1);
+    CHECK(second != std::string::npos && log.find("-> 09:30 浦发银行 大笔买入,", second + 1) == std::string::npos);
+
+    // The host's windows closed: the look-alike alone is still passed over.
+    PostThreadMessageA(ui_thread, WM_QUIT, 0, 0);
+    CHECK(WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0);
+    clear_log();
+    CHECK_EQ(call_with("get_alarm_data", "600001"), -1);
+    CHECK_EQ(call_with("GetSmartMsg", "600000"), -1);
+    PostMessageA(fake_top, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(fake.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(fake.hProcess, 1);
+    CHECK_EQ(call_with("AlarmOnOff", "600000", 1), -1);
+    log = log_text();
+    for (const char* m : {"-> 没找到窗口句柄", "-> 未找到短线精灵", "-> 未找到预警窗口"}) CHECK(log.find(m) != std::string::npos);
+    CHECK(!file_exists("userdata\\block\\假预警.BLK"));
+    for (HANDLE h : {thread, ready, fake.hProcess, fake.hThread}) CloseHandle(h);
+}
