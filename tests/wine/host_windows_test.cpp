@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 
+#include "tests/wine/fixture_process.h"
 #include "tests/wine/fixtures/host_windows.h"
 #include "tests/wine/wine_check.h"
 
@@ -50,13 +51,6 @@ int call_with(const char* function, const char* label, float p1 = 0) {
     return call(function, c);
 }
 
-int z_position(HWND w) {
-    int i = 0;
-    for (HWND c = GetWindow(GetDesktopWindow(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i)
-        if (c == w) return i;
-    return -1;
-}
-
 // The day of 15 March of this year, 10:30 local time, as the self-data files hold it.
 Bytes selfdata(float value) {
     time_t now = std::time(nullptr);
@@ -83,13 +77,8 @@ WINE_TEST(host_windows_alarm_switch_alert_rows_and_sprite) {
         CHECK_EQ(g_presses, p.pressed);
     }
 
-    std::string cmd = "\"" + host_path("alert_window.exe") + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION fake = {};
-    CHECK(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &fake));
-    HWND fake_top = nullptr;
-    for (int i = 0; i < 400 && !(fake_top = FindWindowA("TarvexAlertLookalike", kAlertWindowTitle)); ++i) Sleep(50);
+    Fixture fake = start_fixture("alert_window.exe", "", kAlertWindowTitle);
+    HWND fake_top = fake.top;
     CHECK(z_position(fake_top) >= 0 && z_position(fake_top) < z_position(g_alert));
 
     const char* rows[][kAlertColumns] = {{"600000", "突破", "03-15 10:30:00", "10.5"},
@@ -130,11 +119,10 @@ WINE_TEST(host_windows_alarm_switch_alert_rows_and_sprite) {
     clear_log();
     CHECK_EQ(call_with("get_alarm_data", "600001"), -1);
     CHECK_EQ(call_with("GetSmartMsg", "600000"), -1);
-    PostMessageA(fake_top, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(fake.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(fake.hProcess, 1);
+    stop_fixture(fake);
     CHECK_EQ(call_with("AlarmOnOff", "600000", 1), -1);
     log = log_text();
     for (const char* m : {"-> 没找到窗口句柄", "-> 未找到短线精灵", "-> 未找到预警窗口"}) CHECK(log.find(m) != std::string::npos);
     CHECK(!file_exists("userdata\\block\\假预警.BLK"));
-    for (HANDLE h : {thread, ready, fake.hProcess, fake.hThread}) CloseHandle(h);
+    for (HANDLE h : {thread, ready}) CloseHandle(h);
 }

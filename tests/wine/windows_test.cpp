@@ -1,6 +1,5 @@
 // What the window bridges rest on, tried from this process against a second
-// Windows program: a top-level window found by its title among the desktop's
-// children, and the cells of its report list view read through a block of
+// Windows program: a top-level window found by its title, and the cells of its report list view read through a block of
 // memory in the other process. Also faults inside this process coming
 // through as the Windows exceptions that the runtime and IsBad*Ptr expect
 // (under qemu these need the emulation fixes).
@@ -9,18 +8,11 @@
 
 #include <cstring>
 
+#include "tests/wine/fixture_process.h"
 #include "tests/wine/fixtures/list_window.h"
 #include "tests/wine/wine_check.h"
 
 namespace {
-
-HWND top_window_titled(const char* title) {
-    char text[256];
-    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (GetWindowTextA(w, text, sizeof text) > 0 && std::strcmp(text, title) == 0) return w;
-    }
-    return nullptr;
-}
 
 // The 32-bit LVITEMA of the old common controls: the first 40 bytes.
 struct ListItem40 {
@@ -50,23 +42,14 @@ std::string remote_cell(HANDLE proc, char* block, HWND list, int row, int column
 }  // namespace
 
 WINE_TEST(windows_list_cells_read_from_another_process) {
-    std::string cmd = "\"" + host_path("list_window.exe") + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    CHECK(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    HWND top = nullptr;
-    for (int i = 0; i < 400 && !top && pi.hProcess; ++i) {
-        top = top_window_titled(kListWindowTitle);
-        if (!top) Sleep(50);
-    }
-    CHECK(top != nullptr);
+    Fixture fixture = start_fixture("list_window.exe", "", kListWindowTitle);
+    HWND top = fixture.top;
     HWND list = top ? FindWindowExA(top, nullptr, WC_LISTVIEWA, nullptr) : nullptr;
     CHECK(list != nullptr);
     if (list) {
         DWORD pid = 0;
         GetWindowThreadProcessId(list, &pid);
-        CHECK_EQ(pid, pi.dwProcessId);
+        CHECK_EQ(pid, fixture.pi.dwProcessId);
         CHECK_EQ(int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)), kListWindowRows);
         HANDLE proc = OpenProcess(0x438, FALSE, pid);  // query, VM operation, read and write
         CHECK(proc != nullptr);
@@ -79,15 +62,7 @@ WINE_TEST(windows_list_cells_read_from_another_process) {
         if (block) CHECK(VirtualFreeEx(proc, block, 0, MEM_RELEASE));
         if (proc) CloseHandle(proc);
     }
-    if (top) PostMessageA(top, WM_CLOSE, 0, 0);
-    if (pi.hProcess) {
-        if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
-            report_failure(__FILE__, __LINE__, "fixture did not end after WM_CLOSE");
-            TerminateProcess(pi.hProcess, 1);
-        }
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
+    stop_fixture(fixture);
 }
 
 // Each stub runs one faulting instruction; the handler resumes at the label
