@@ -319,9 +319,12 @@ std::string chart_svg(const Chart& c, const ChartCall& call) {
         caption = "结果序列自第 " + std::to_string(from) + " 根 K 线起，最后一根 = " +
                   value_text(c.result[static_cast<size_t>(n - 1)]);
     } else if (call.kind == ResultKind::kLastValue) {
-        caption = "最后一根 K 线的结果 = " + value_text(c.result[static_cast<size_t>(n - 1)]);
-        s += "<circle class=\"last\" cx=\"" + num(f.x(n - 1)) + "\" cy=\"" + num(kPriceTop + 30) +
-             "\" r=\"4\" fill=\"" + kMarkColour + "\"/>\n";
+        caption = "最后一根 K 线（" + bar_time_text(c.bars[static_cast<size_t>(n - 1)].time, c.period) +
+                  "，虚线处）的结果 = " + value_text(c.result[static_cast<size_t>(n - 1)]);
+        // The bar that holds the value: the last one.
+        s += "<line class=\"last\" x1=\"" + num(f.x(n - 1)) + "\" y1=\"" + num(kPriceTop) + "\" x2=\"" +
+             num(f.x(n - 1)) + "\" y2=\"" + num(kVolumeBottom) + "\" stroke=\"" + kMarkColour +
+             "\" stroke-width=\"1.5\" stroke-dasharray=\"4 3\"/>\n";
     } else {
         caption = "只有返回值 " + std::to_string(call.returned) + "，不写结果序列";
     }
