@@ -1,6 +1,7 @@
 // GBK (code page 936), the library's and the host's text, to UTF-8, the
-// text of the pictures the harness writes. Bytes that are not GBK become
-// U+FFFD rather than being dropped silently.
+// text of the pictures the harness writes. Bytes that are not GBK become a
+// replacement character (U+FFFD here, Windows' own default character there)
+// rather than being dropped silently.
 #pragma once
 
 #include <string>
