@@ -42,14 +42,22 @@ add_library(core_win32 OBJECT ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platf
             ${CMAKE_SOURCE_DIR}/platform/windows_win32.cpp)
 target_include_directories(core_win32 SYSTEM PRIVATE ${TARVEX_SQLITE_DIR})
 
+# The version resource, from the project version; compiled by windres with
+# none of the C++ options.
+enable_language(RC)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/TARVEX.rc.in ${CMAKE_BINARY_DIR}/TARVEX.rc @ONLY)
+add_library(version_win32 OBJECT ${CMAKE_BINARY_DIR}/TARVEX.rc)
+set_target_properties(version_win32 PROPERTIES COMPILE_OPTIONS "")
+
 add_library(TARVEX SHARED $<TARGET_OBJECTS:core_win32> $<TARGET_OBJECTS:sqlite_win32>
-            ${CMAKE_BINARY_DIR}/TARVEX.def)
+            $<TARGET_OBJECTS:version_win32> ${CMAKE_BINARY_DIR}/TARVEX.def)
 set_target_properties(TARVEX PROPERTIES PREFIX "" OUTPUT_NAME TARVEX)
 target_link_options(TARVEX PRIVATE ${STATIC_RUNTIME})
 target_link_libraries(TARVEX PRIVATE psapi)
 
 # The harness: loads a TARVEX.dll by path and plays the host's part.
 file(GLOB harness_lib_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/harness/lib/*.cpp)
+list(FILTER harness_lib_sources EXCLUDE REGEX "_portable\\.cpp$")
 add_library(harness_lib STATIC ${harness_lib_sources} ${CMAKE_SOURCE_DIR}/host/export_table.cpp)
 add_executable(harness ${CMAKE_SOURCE_DIR}/tools/harness/harness_main.cpp)
 target_link_libraries(harness PRIVATE harness_lib)

@@ -23,6 +23,9 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 install_missing cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 wine wine32:i386 \
                 xvfb xauth locales libsqlite3-dev sqlite3 tcl dpkg-dev
+# The harness's pictures are checked by rendering them (rsvg-convert, with a
+# Chinese font); the release bundle is a zip.
+install_missing librsvg2-bin fonts-wqy-microhei zip unzip
 
 # SQLite is linked into TARVEX.dll from Debian's source package (no mingw
 # build exists): the build fetches it with `apt-get source`, which needs a

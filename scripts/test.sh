@@ -25,4 +25,7 @@ echo "$out" | tail -2
 echo "$out" | grep -q '^return 119$' || { echo "harness call failed"; exit 1; }
 echo "$out" | grep -Eq '^result\[119\] = [0-9]+$' || { echo "no HHMMSS in the last slot"; exit 1; }
 rm -rf "$host"
+
+echo "== the release bundle"
+"$top/scripts/package_test.sh"
 echo "all tests passed"

@@ -57,7 +57,77 @@ std::vector<unsigned char> tiny_dll() {
     return b;
 }
 
+// A version resource block: length, value length, type, UTF-16 key, value,
+// children, each start on a 4-byte boundary.
+std::vector<unsigned char> version_block(const std::string& key, const std::vector<unsigned char>& value,
+                                         bool text, const std::vector<std::vector<unsigned char>>& children) {
+    std::vector<unsigned char> b(6);
+    for (char c : key) b.push_back(static_cast<unsigned char>(c)), b.push_back(0);
+    b.resize(b.size() + 2);
+    b.resize((b.size() + 3) & ~3u);
+    b.insert(b.end(), value.begin(), value.end());
+    for (const auto& child : children) {
+        b.resize((b.size() + 3) & ~3u);
+        b.insert(b.end(), child.begin(), child.end());
+    }
+    put16(b, 0, static_cast<unsigned>(b.size()));
+    put16(b, 2, static_cast<unsigned>(text ? value.size() / 2 : value.size()));
+    put16(b, 4, text ? 1 : 0);
+    return b;
+}
+
+// tiny_dll() with a version resource at RVA 0x1200: version 1.2.3.4, a
+// Chinese description (UTF-16 大智慧) and a product name.
+std::vector<unsigned char> versioned_dll() {
+    std::vector<unsigned char> b = tiny_dll();
+    b.resize(0x600);
+    put32(b, 0x44 + 20 + 112, 0x1200);        // resource directory
+    put32(b, 0x44 + 20 + 224 + 8, 0x400);     // section sizes
+    put32(b, 0x44 + 20 + 224 + 16, 0x400);
+    const size_t res = 0x400;                 // file offset of RVA 0x1200
+    put16(b, res + 14, 1);                    // type directory: RT_VERSION
+    put32(b, res + 16, 16);
+    put32(b, res + 20, 0x80000018);
+    put16(b, res + 0x18 + 14, 1);             // name directory
+    put32(b, res + 0x18 + 16, 1);
+    put32(b, res + 0x18 + 20, 0x80000030);
+    put16(b, res + 0x30 + 14, 1);             // language directory
+    put32(b, res + 0x30 + 16, 0x804);
+    put32(b, res + 0x30 + 20, 0x48);
+    std::vector<unsigned char> fixed(52, 0);
+    put32(fixed, 0, 0xFEEF04BD);
+    put32(fixed, 8, 0x00010002);
+    put32(fixed, 12, 0x00030004);
+    std::vector<unsigned char> description = {0x27, 0x59, 0x7A, 0x66, 0x67, 0x61, 0, 0};
+    std::vector<unsigned char> product = {'T', 0, 'X', 0, 0, 0};
+    auto info = version_block(
+        "VS_VERSION_INFO", fixed, false,
+        {version_block("StringFileInfo", {}, true,
+                       {version_block("080404b0", {}, true,
+                                      {version_block("FileDescription", description, true, {}),
+                                       version_block("ProductName", product, true, {})})})});
+    put32(b, res + 0x48, 0x1260);             // data entry
+    put32(b, res + 0x4C, static_cast<unsigned>(info.size()));
+    for (size_t i = 0; i < info.size(); ++i) b[res + 0x60 + i] = info[i];
+    return b;
+}
+
 }  // namespace
+
+TEST(PeImage, ReadsTheVersionResourceAndSurvivesADamagedOne) {
+    PeImage pe;
+    std::string error;
+    ASSERT_TRUE(read_pe_image(versioned_dll(), &pe, &error)) << error;
+    EXPECT_EQ(pe.file_version, "1.2.3.4");
+    using Texts = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(pe.version_texts, (Texts{{"FileDescription", u8"大智慧"}, {"ProductName", "TX"}}));
+    // Lengths that run past the data leave the version out, and the exports in.
+    std::vector<unsigned char> damaged = versioned_dll();
+    put16(damaged, 0x460, 0x7000);
+    ASSERT_TRUE(read_pe_image(damaged, &pe, &error)) << error;
+    EXPECT_EQ(pe.file_version, "");
+    EXPECT_EQ(pe.exports.size(), 2u);
+}
 
 TEST(PeImage, ReadsMachineExportsAndImports) {
     PeImage pe;

@@ -15,6 +15,8 @@
 #include "host/export_table.h"
 #include "tools/harness/lib/bars_input.h"
 #include "tools/harness/lib/chart.h"
+#include "tools/harness/lib/chart_svg.h"
+#include "tools/harness/lib/gbk_utf8.h"
 #include "tools/harness/lib/dll_host.h"
 #include "tools/harness/lib/pe_image.h"
 
@@ -39,7 +41,8 @@ void usage() {
         "  --code TEXT       security code (default 600000)\n"
         "  --index           the security is a market index\n"
         "  --all             print every result slot (default: the last 10)\n"
-        "  --marks           print every slot that is not 0 (the anchors of line formulas)");
+        "  --marks           print every slot that is not 0 (the anchors of line formulas)\n"
+        "  --svg FILE        also draw the chart and the result as an SVG picture in FILE");
 }
 
 bool read_text_file(const char* path, std::string* out) {
@@ -77,6 +80,12 @@ int check_dll(const char* path) {
         std::printf("  %s: not in the export list\n", extra.c_str());
     }
     std::printf("exports: %zu names, %d expected\n", pe.exports.size(), built);
+    // The version texts are printed as UTF-8, as the SVG pictures are written.
+    if (pe.file_version.empty())
+        std::puts("version: none");
+    else
+        std::printf("version %s\n", pe.file_version.c_str());
+    for (const auto& kv : pe.version_texts) std::printf("  %s: %s\n", kv.first.c_str(), kv.second.c_str());
     for (const std::string& dll : pe.imports) {
         bool system = is_system_dll(dll);
         ok = ok && system;
@@ -113,7 +122,8 @@ int call_export(int argc, char** argv) {
     if (!e) return std::printf("%s is not one of the 44 exports (try: harness list)\n", argv[3]), 2;
     Chart chart(0);
     chart.set_bars(sample_bars(), 0.0f);
-    std::string series;
+    std::string series, svg;
+    std::string param_text[4];  // the parameters as given, for the picture's title
     int start = 0;
     bool all = false, marks = false;
     for (int i = 4; i < argc; ++i) {
@@ -136,6 +146,7 @@ int call_export(int argc, char** argv) {
         } else if (a == "--sample") {
             chart.set_bars(sample_bars(), 0.0f);
         } else if (a == "--p1") {
+            if (v) param_text[0] = v;
             ok = number(&chart.p1);
             chart.param1_start = -1;
             series.clear();
@@ -145,12 +156,9 @@ int call_export(int argc, char** argv) {
         } else if (a == "--start" && v) {
             start = std::atoi(v);
             ++i;
-        } else if (a == "--p2") {
-            ok = number(&chart.p2);
-        } else if (a == "--p3") {
-            ok = number(&chart.p3);
-        } else if (a == "--p4") {
-            ok = number(&chart.p4);
+        } else if (a == "--p2" || a == "--p3" || a == "--p4") {
+            if (v) param_text[a[3] - '1'] = v;
+            ok = number(a == "--p2" ? &chart.p2 : a == "--p3" ? &chart.p3 : &chart.p4);
         } else if (a == "--period" && v) {
             chart.period = std::atoi(v);
             ++i;
@@ -163,6 +171,9 @@ int call_export(int argc, char** argv) {
             all = true;
         } else if (a == "--marks") {
             marks = true;
+        } else if (a == "--svg" && v) {
+            svg = v;
+            ++i;
         } else {
             ok = false;
         }
@@ -171,6 +182,8 @@ int call_export(int argc, char** argv) {
     if (!series.empty()) {
         if (!series_from(series, chart.bars, &chart.p1)) return 2;
         chart.param1_start = start;
+        param_text[0] = series.size() > 24 ? "序列" : series;
+        if (start > 0) param_text[0] += "[自" + std::to_string(start) + "]";
     }
     std::string error;
     if (!load_tarvex(dll, &error)) return std::printf("%s: %s\n", dll, error.c_str()), 2;
@@ -187,6 +200,20 @@ int call_export(int argc, char** argv) {
         if (!marks || chart.result[i] != 0.0f)
             std::printf("result[%zu] = %g%s\n", i, chart.result[i],
                         r < 0 || static_cast<int>(i) < r ? "   (no value)" : "");
+    if (!svg.empty()) {
+        ChartCall call;
+        call.function = e->function;
+        call.returned = r;
+        call.kind = result_kind(e->function);
+        int last = 3;
+        while (last >= 0 && param_text[last].empty()) --last;
+        for (int p = 0; p <= last; ++p)
+            call.params += (p ? ", " : "") + (param_text[p].empty() ? std::string("-") : param_text[p]);
+        std::ofstream out(svg, std::ios::binary);
+        out << gbk_to_utf8(chart_svg(chart, call));
+        if (!out.flush()) return std::printf("cannot write %s\n", svg.c_str()), 2;
+        std::printf("picture: %s\n", svg.c_str());
+    }
     return 0;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <string>
 
 namespace {
 
@@ -38,6 +39,99 @@ size_t file_offset(const std::vector<Section>& sections, uint32_t rva) {
     return 0;
 }
 
+std::string utf16_to_utf8(const std::vector<uint32_t>& units) {
+    std::string out;
+    for (size_t i = 0; i < units.size(); ++i) {
+        uint32_t c = units[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// NUL-terminated UTF-16 text at `off`, no further than `end`; *next is the
+// offset after its NUL.
+std::string wide_text(Reader& r, size_t off, size_t end, size_t* next) {
+    std::vector<uint32_t> units;
+    while (off + 2 <= end && r.ok) {
+        uint32_t u = r.u16(off);
+        off += 2;
+        if (u == 0) break;
+        units.push_back(u);
+    }
+    *next = off;
+    return utf16_to_utf8(units);
+}
+
+size_t align4(size_t off) { return (off + 3) & ~static_cast<size_t>(3); }
+
+// One block of a version resource and its children: the root holds the
+// fixed file information, the blocks under "StringFileInfo" the texts.
+void read_version_block(Reader& r, size_t off, size_t end, int depth, bool strings, PeImage* out) {
+    uint32_t length = r.u16(off), value_length = r.u16(off + 2), type = r.u16(off + 4);
+    if (!r.ok || length < 6 || off + length > end || depth > 3) return;
+    end = off + length;
+    size_t value;
+    std::string key = wide_text(r, off + 6, end, &value);
+    value = align4(value);
+    if (depth == 0 && value_length >= 52 && r.u32(value) == 0xFEEF04BD) {
+        uint32_t ms = r.u32(value + 8), ls = r.u32(value + 12);
+        out->file_version = std::to_string(ms >> 16) + "." + std::to_string(ms & 0xFFFF) + "." +
+                            std::to_string(ls >> 16) + "." + std::to_string(ls & 0xFFFF);
+    }
+    if (depth == 3 && strings) {
+        size_t unused;
+        out->version_texts.push_back({key, type == 1 && value_length ? wide_text(r, value, end, &unused) : ""});
+        return;
+    }
+    strings = strings || (depth == 1 && key == "StringFileInfo");
+    for (size_t child = align4(value + (type == 1 ? 2 * value_length : value_length)); child + 6 <= end && r.ok;) {
+        uint32_t child_length = r.u16(child);
+        if (child_length == 0) break;
+        read_version_block(r, child, end, depth + 1, strings, out);
+        child = align4(child + child_length);
+    }
+}
+
+// The first entry of a resource directory whose id is `id` (any id when
+// negative): the offset its entry points to, from the start of the resources.
+bool resource_entry(Reader& r, size_t dir, long id, uint32_t* to) {
+    uint32_t count = r.u16(dir + 12) + r.u16(dir + 14);
+    for (uint32_t i = 0; i < count && i < 64 && r.ok; ++i) {
+        size_t e = dir + 16 + 8 * i;
+        if (id < 0 || r.u32(e) == static_cast<uint32_t>(id)) return *to = r.u32(e + 4), r.ok;
+    }
+    return false;
+}
+
+void read_version(Reader& r, const std::vector<Section>& sections, uint32_t resource_rva, PeImage* out) {
+    size_t base = file_offset(sections, resource_rva);
+    uint32_t type, name, lang;
+    if (!base || !resource_entry(r, base, 16, &type) || !(type & 0x80000000u)) return;  // RT_VERSION
+    if (!resource_entry(r, base + (type & 0x7FFFFFFF), -1, &name) || !(name & 0x80000000u)) return;
+    if (!resource_entry(r, base + (name & 0x7FFFFFFF), -1, &lang) || (lang & 0x80000000u)) return;
+    size_t leaf = base + lang;
+    size_t data = file_offset(sections, r.u32(leaf));
+    uint32_t size = r.u32(leaf + 4);
+    if (!r.ok || !data || data + size > r.b.size()) return;
+    read_version_block(r, data, data + size, 0, false, out);
+}
+
 }  // namespace
 
 bool read_pe_image(const std::vector<unsigned char>& file, PeImage* out, std::string* error) {
@@ -54,7 +148,7 @@ bool read_pe_image(const std::vector<unsigned char>& file, PeImage* out, std::st
     size_t opt = coff + 20;
     out->pe32 = r.u16(opt) == 0x10B;
     if (!out->pe32) return *error = "not a PE32 (32-bit) image", false;
-    uint32_t export_rva = r.u32(opt + 96), import_rva = r.u32(opt + 104);
+    uint32_t export_rva = r.u32(opt + 96), import_rva = r.u32(opt + 104), resource_rva = r.u32(opt + 112);
     std::vector<Section> sections;
     for (uint32_t i = 0; i < nsections; ++i) {
         size_t s = opt + opt_size + 40 * i;
@@ -75,6 +169,12 @@ bool read_pe_image(const std::vector<unsigned char>& file, PeImage* out, std::st
         }
     }
     if (!r.ok) return *error = "truncated or damaged PE file", false;
+    // A damaged version resource leaves the version empty, not the file refused.
+    if (resource_rva) {
+        Reader v{file};
+        read_version(v, sections, resource_rva, out);
+        if (!v.ok) out->file_version.clear(), out->version_texts.clear();
+    }
     return true;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct PeImage {
@@ -12,6 +13,10 @@ struct PeImage {
     bool is_dll = false;        // characteristics IMAGE_FILE_DLL
     std::vector<std::string> exports;  // names in the export name table
     std::vector<std::string> imports;  // imported DLL names
+    // The version resource: the fixed file version ("1.0.0.0", empty when the
+    // file has none) and the texts of its string table (key, value) in UTF-8.
+    std::string file_version;
+    std::vector<std::pair<std::string, std::string>> version_texts;
 };
 
 // Parses the file image; false with a reason when it is not a readable PE file.

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The release bundle: dist/TARVEX-<version>.zip, for a user who installs from
+# one archive. At its top 说明.txt (how to install), TARVEX.dll, the commented
+# TARVEX.ini and harness.exe; 公式示例\ one file of formulas per group of
+# exports; 文档\ the Chinese pages with their pictures and sample CSVs. Every
+# text file in it is GBK with CRLF line ends, as Windows editors and the host
+# expect; the pictures stay UTF-8 SVG, the encoding they declare.
+# The version is the project version in CMakeLists.txt, the one the DLL's
+# version resource carries.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+version=$(sed -n 's/^project(TARVEX VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt")
+[ -n "$version" ] || { echo "no project version in CMakeLists.txt"; exit 1; }
+"$top/scripts/build_dll.sh" >/dev/null
+
+stage=$(mktemp -d /tmp/tarvex-package-XXXXXX)
+trap 'rm -rf "$stage"' EXIT
+crlf() { sed 's/\r$//; s/$/\r/'; }
+# UTF-8 text to GBK with CRLF; fails on any character GBK lacks (the minus
+# sign U+2212 of the pages becomes an ASCII hyphen first).
+to_gbk() { sed 's/−/-/g' "$1" | iconv -f UTF-8 -t GBK | crlf > "$2"; }
+
+cp "$top/build/win32/TARVEX.dll" "$top/build/win32/harness.exe" "$stage/"
+crlf < "$top/docs/TARVEX.ini" > "$stage/TARVEX.ini"  # already GBK
+mkdir -p "$stage/公式示例" "$stage/文档/images" "$stage/文档/samples"
+for f in "$top"/docs/examples/*.txt; do to_gbk "$f" "$stage/公式示例/$(basename "$f")"; done
+for f in "$top"/docs/*.md; do to_gbk "$f" "$stage/文档/$(basename "$f")"; done
+cp "$top"/docs/images/*.svg "$stage/文档/images/"
+cp "$stage/TARVEX.ini" "$stage/文档/"  # the pages link it beside them
+for f in "$top"/docs/samples/*.csv; do crlf < "$f" > "$stage/文档/samples/$(basename "$f")"; done
+
+cat > "$stage/说明.utf8" <<TEXT
+TARVEX $version —— 大智慧公式扩展库
+
+一、安装
+1. 把 TARVEX.dll 复制到大智慧主程序所在的目录（放着大智慧的 exe 和 data、userdata 目录的那个目录）。
+2. 需要改路径或名字时，把 TARVEX.ini 也复制过去再编辑（GBK 编码；里面每个键都注释掉了，
+   原样放过去不改变任何行为）。不放时所有路径都取大智慧目录下的默认位置。
+3. 在公式里调用，例如：现在:"TARVEX@systime"(0);
+   "公式示例" 目录里每组函数一个文本文件，每一段是一个完整的公式，可以直接复制到公式编辑器。
+4. 出错时原因写在大智慧工作目录下的 TARVEX.log。
+
+二、文件
+  TARVEX.dll     公式扩展库（32 位），文件属性里可以看到版本 $version
+  TARVEX.ini     带注释的示例配置文件
+  harness.exe    测试工具：不开大智慧也能在示例 K 线上试函数，并把结果画成 SVG 图，例如
+                   harness.exe call TARVEX.dll TlineAll --csv 文档\\samples\\day_bars.csv --p1-series close --p2 5 --p4 120 --svg 图.svg
+                 harness.exe check TARVEX.dll 检查 DLL 并显示它的版本。
+  公式示例\\      各组函数的公式示例
+  文档\\          中文说明，从 文档\\README.md 看起
+
+三、注意
+  TDXTrade、LKBS 会真实下单，请先用模拟账户试。
+TEXT
+to_gbk "$stage/说明.utf8" "$stage/说明.txt"
+rm "$stage/说明.utf8"
+
+mkdir -p "$top/dist"
+zip_file=$top/dist/TARVEX-$version.zip
+rm -f "$zip_file"
+(cd "$stage" && zip -q -X -r "$zip_file" 说明.txt TARVEX.dll TARVEX.ini harness.exe 公式示例 文档)
+echo "$zip_file"

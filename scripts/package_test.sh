@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Checks the release bundle as a user gets it: scripts/package.sh makes it,
+# it unpacks, its harness passes `check` on its DLL under Wine and prints the
+# project version, the harness draws a chart from its sample CSV and the
+# picture renders to PNG, and every text file in it is GBK with CRLF ends.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/scripts/wine_env.sh"
+fail() { echo "package test: $*"; exit 1; }
+
+zip_file=$("$top/scripts/package.sh" | tail -1)
+version=$(sed -n 's/^project(TARVEX VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt")
+[ "$(basename "$zip_file")" = "TARVEX-$version.zip" ] || fail "bundle named $(basename "$zip_file")"
+out=$(mktemp -d /tmp/tarvex-unpack-XXXXXX)
+trap 'rm -rf "$out"' EXIT
+unzip -q "$zip_file" -d "$out"
+for f in 说明.txt TARVEX.dll TARVEX.ini harness.exe 文档/README.md 文档/lines.md 文档/samples/day_bars.csv \
+         文档/images/tlineall.svg; do
+  [ -f "$out/$f" ] || fail "$f is missing"
+done
+[ "$(ls "$out/公式示例"/*.txt | wc -l)" -ge 8 ] || fail "fewer than 8 files of formula examples"
+
+texts=0
+while IFS= read -r -d '' f; do
+  iconv -f GBK -t UTF-8 "$f" >/dev/null 2>&1 || fail "${f#$out/} is not GBK"
+  [ -z "$(tail -c1 "$f")" ] || fail "${f#$out/} does not end with a line end"
+  [ "$(tr -cd '\n' < "$f" | wc -c)" = "$(grep -c $'\r$' "$f")" ] || fail "${f#$out/} has line ends without CR"
+  texts=$((texts + 1))
+done < <(find "$out" -type f \( -name '*.txt' -o -name '*.ini' -o -name '*.md' -o -name '*.csv' \) -print0)
+iconv -f GBK -t UTF-8 "$out/说明.txt" | grep -q 'TARVEX.dll' || fail "说明.txt does not say where the DLL goes"
+
+cd "$out"
+check=$(wine_run harness.exe check TARVEX.dll) || { echo "$check"; fail "harness check failed on the bundle's DLL"; }
+echo "$check" | grep -qx "version $version.0" || { echo "$check"; fail "the DLL does not carry version $version"; }
+echo "$check" | grep -q "FileDescription: 大智慧公式扩展库" || fail "no Chinese description in the DLL's version"
+wine_run harness.exe call TARVEX.dll TlineAll --csv 文档/samples/day_bars.csv --p1-series close --p2 5 --p4 120 \
+  --svg levels.svg >/dev/null || fail "harness call --svg failed"
+rsvg-convert levels.svg -o levels.png || fail "the picture does not render"
+[ "$(head -c4 levels.png | tail -c3)" = "PNG" ] || fail "no PNG made"
+echo "bundle $(basename "$zip_file"): $texts text files GBK with CRLF, DLL version $version, picture renders"
