@@ -1,0 +1,56 @@
+// Labels and names that would lead a written file out of its directory, and
+// a record without bars: refused before any file is touched.
+#include <string>
+#include <vector>
+
+#include "bridges/mt4.h"
+#include "datafiles/exports.h"
+#include "tests/native/datafiles_support.h"
+
+namespace {
+const char* const kLeaving[] = {"..\\..\\x1", "../../x2", "..", "C:\\x3", "a\\b", "60\x81"};
+
+Chart chart_with(const char* label) {
+    Chart c(4);
+    c.label = label;
+    return c;
+}
+}  // namespace
+
+TEST_F(DataFileTest, LabelsThatLeaveTheDirectoryNameNoFile) {
+    write_text("TARVEX.ini", "[路径]\nMT4_HST_PATH=" + win("mt4") + "\\\n");
+    make_dir("mt4");
+    for (const char* label : kLeaving) {
+        Chart c = chart_with(label);
+        c.closes_series(0);
+        c.p2 = {11};
+        EXPECT_EQ(saveDay(&c.ci()), -1) << label;
+        EXPECT_EQ(saveS(&c.ci()), -1) << label;
+        EXPECT_EQ(Save2Mt4(&c.ci()), -1) << label;
+        char name[] = "ALARM";
+        std::string code = label;
+        EXPECT_EQ(savedata0(name, 1704153600, &code[0], 1.0f), -1) << label;
+        EXPECT_EQ(savedata0(&code[0], 1704153600, name, 1.0f), -1) << label;
+        for (float v : c.result) EXPECT_EQ(v, -777.0f) << label;
+    }
+    EXPECT_FALSE(exists("../x1.DAY"));
+    EXPECT_FALSE(exists("../x2.DAY"));
+    // A sane label still writes its files.
+    Chart ok = chart_with("600000");
+    ok.closes_series(0);
+    ok.p2 = {11};
+    EXPECT_EQ(saveDay(&ok.ci()), 0);
+    EXPECT_EQ(Save2Mt4(&ok.ci()), 0);
+    EXPECT_TRUE(exists("mt4/SH6000001440.HST"));
+}
+
+TEST_F(DataFileTest, SaveDayAndSaveSWithoutBarsFail) {
+    Chart c = chart_with("600000");
+    c.closes_series(1);
+    c.p2 = {11};
+    tagCALCINFO ci = c.ci();
+    ci.bars = nullptr;
+    EXPECT_EQ(saveDay(&ci), -1);
+    EXPECT_EQ(saveS(&ci), -1);
+    for (float v : c.result) EXPECT_EQ(v, -777.0f);
+}
