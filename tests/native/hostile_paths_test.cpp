@@ -44,13 +44,14 @@ TEST_F(DataFileTest, LabelsThatLeaveTheDirectoryNameNoFile) {
     EXPECT_TRUE(exists("mt4/SH6000001440.HST"));
 }
 
-TEST_F(DataFileTest, SaveDayAndSaveSWithoutBarsFail) {
+TEST_F(DataFileTest, WritersWithoutBarsFail) {
     Chart c = chart_with("600000");
     c.closes_series(1);
     c.p2 = {11};
+    c.p3 = {7};
     tagCALCINFO ci = c.ci();
     ci.bars = nullptr;
-    EXPECT_EQ(saveDay(&ci), -1);
-    EXPECT_EQ(saveS(&ci), -1);
+    for (auto* fn : {saveDay, saveS, savedata, SAVEDATA_CAPITAL}) EXPECT_EQ(fn(&ci), -1);
+    EXPECT_EQ(savedataR(&ci), -1);
     for (float v : c.result) EXPECT_EQ(v, -777.0f);
 }

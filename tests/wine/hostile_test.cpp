@@ -27,7 +27,8 @@ struct Hostile {
     int count = 10;
     bool bars = true, ext = true;
     int params = 4;            // how many of param1..param4 are present
-    float value = 1.0f;        // every parameter value
+    float value = 1.0f;        // parameter 1's values
+    float rest = 3.0f;         // parameters 2 to 4
     float price = 10.0f;       // every price of every bar
     int start = -1;            // param1_start; kPastEnd: data_count + 5
     std::string label = "000999";
@@ -51,15 +52,20 @@ std::vector<Hostile> hostile_records() {
     add("null bars, count 1", [](Hostile& h) { h.bars = false; h.count = 1; h.start = 0; });
     add("null ext records, tick", [](Hostile& h) { h.ext = false; h.period = kPeriodTick; });
     add("null parameters", [](Hostile& h) { h.params = 0; });
+    add("null parameters 3 and 4", [](Hostile& h) { h.params = 2; });
+    add("null bars, parameters 1 and 2", [](Hostile& h) { h.bars = false; h.params = 2; h.rest = 11; });
+    add("null bars, no parameter 4", [](Hostile& h) { h.bars = false; h.params = 3; h.start = 0; });
     add("only parameter 1", [](Hostile& h) { h.params = 1; });
     const float values[] = {NAN, INFINITY, -INFINITY, -0.0f, 1e30f, -1e30f};
     const char* names[] = {"NaN", "+Inf", "-Inf", "-0", "1e30", "-1e30"};
     for (int i = 0; i < 6; ++i) {
         float v = values[i];
         all.push_back([&] { Hostile h; h.what = names[i]; h.value = v; return h; }());
+        all.push_back([&] { Hostile h; h.what = names[i]; h.rest = v; return h; }());
+        all.push_back([&] { Hostile h; h.what = names[i]; h.rest = v; h.period = kPeriodTick; return h; }());
         all.push_back([&] { Hostile h; h.what = names[i]; h.value = v; h.start = 0; return h; }());
         all.push_back([&] { Hostile h; h.what = names[i]; h.price = v; h.start = 3; return h; }());
-        all.push_back([&] { Hostile h; h.what = names[i]; h.value = v; h.price = v; h.period = kPeriodTimeShare; return h; }());
+        all.push_back([&] { Hostile h; h.what = names[i]; h.value = v; h.rest = v; h.price = v; h.period = kPeriodTimeShare; return h; }());
     }
     add("start 0", [](Hostile& h) { h.start = 0; });
     add("start count-1", [](Hostile& h) { h.start = 9; });
@@ -107,7 +113,7 @@ struct Record {
         ext.assign(n, ExtRecord{});
         for (ExtRecord& e : ext) for (float& f : e.f) f = h.value;
         p1.assign(n > 0 ? n : 1, h.value);
-        p2 = p3 = p4 = {h.value};
+        p2 = p3 = p4 = {h.rest};
         fenced.assign(n + 2 * kFence, kCanary);
         ci.stock_label = label.c_str();
         ci.data_count = h.count;
