@@ -25,8 +25,11 @@ void fuzz_host(const std::string& ini) {
     if (!g_root.empty()) return;
     setenv("TZ", "CST-8", 1);
     tzset();
-    char tmpl[] = "/tmp/tarvex-fuzz-XXXXXX";
-    if (!mkdtemp(tmpl)) std::abort();
+    // In memory where the machine has it: every run writes and reads files.
+    char shm[] = "/dev/shm/tarvex-fuzz-XXXXXX", tmp[] = "/tmp/tarvex-fuzz-XXXXXX";
+    char* tmpl = mkdtemp(shm);
+    if (!tmpl) tmpl = mkdtemp(tmp);
+    if (!tmpl) std::abort();
     g_root = std::string(tmpl) + "/host";
     for (const char* d : {"", "/userdata", "/userdata/block", "/userdata/self", "/userdata/SelfData",
                           "/userdata/SelfData/DATA11", "/USERDATA", "/USERDATA/SELF", "/data", "/data/SH",

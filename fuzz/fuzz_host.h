@@ -1,5 +1,5 @@
 // A scratch host tree for the fuzz targets: made once per process below
-// /tmp, taken by the library for the host's directory (module_dir and the
+// /dev/shm (or /tmp), taken by the library for the host's directory (module_dir and the
 // working directory), and removed at exit. Each input is written into the
 // file a reader reads, then the exports that read it are called.
 #pragma once

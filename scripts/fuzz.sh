@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (fuzz/, clang with ASan and UBSan) and runs
 # each for the given seconds (default 60), two at a time at low priority,
-# from the seed corpora in fuzz/corpus/<target>/. Inputs a run finds go to
-# build/fuzz/corpus/<target>/ (never into the repository); a crash leaves
-# its input in build/fuzz/crash-* and fails the script. Prints the runs of
-# each target.
+# from the seed corpora in fuzz/corpus/<target>/. Each length of run keeps
+# its own directory, build/fuzz/runs-<seconds>s/: the targets' logs, the
+# inputs they find (corpus/<target>/, never in the repository) and any
+# crashing input (crash-*), which fails the script. Prints the runs of each
+# target.
 # Usage: scripts/fuzz.sh [seconds] [target-name-filter]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,12 +16,13 @@ build="$top/build/fuzz"
 cmake -S "$top/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" -j2 >/dev/null
 
+out="$build/runs-${seconds}s"
 run_one() {
-  local t=$1 work="$build/corpus/$1" log="$build/$1.log"
+  local t=$1 work="$out/corpus/$1" log="$out/$1.log"
   mkdir -p "$work"
   # Leaks are checked by the native suite; here a hang or a crash counts.
-  if (cd "$build" && ASAN_OPTIONS=detect_leaks=0 nice ./"$t" -max_total_time="$seconds" -timeout=10 \
-        -rss_limit_mb=1024 -print_final_stats=1 "$work" "$top/fuzz/corpus/$t" >"$log" 2>&1); then
+  if (cd "$out" && ASAN_OPTIONS=detect_leaks=0 nice "$build/$t" -max_total_time="$seconds" -timeout=10 \
+        -rss_limit_mb=2048 -print_final_stats=1 "$work" "$top/fuzz/corpus/$t" >"$log" 2>&1); then
     echo "$t: $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs"
   else
     echo "$t: FAILED (see $log)"; grep -E "ERROR|SUMMARY|runtime error" "$log" | head -5
