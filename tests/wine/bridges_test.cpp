@@ -265,51 +265,21 @@ WINE_TEST(bridges_lk_presses_each_operation_once) {
 
 namespace {
 
-// Day bars whose columns never share a value; parameter 1 the closes.
-Chart get_chart(int n) {
-    Chart c(n);
-    for (int i = 0; i < n; ++i)
-        c.bars[i] = BarRecord{1704153600 + 86400 * i, 100.0f + i, 200.0f + i, 50.0f + i, 150.0f + i, 1000.0f + i, 0, 0};
-    c.closes_series(0);
-    return c;
-}
-
-std::string text_of(const std::string& rel) {
-    Bytes b = read_bytes(rel);
-    return std::string(b.begin(), b.end());
-}
-
-// The fixture's arrays as it dumps them on request.
-struct GetDump {
-    unsigned long base = 0;
-    int stride = 0, rows = 0;
-    std::vector<std::vector<double>> values;  // per row: open high low close volume
-};
-
-GetDump dump_of(HWND get) {
+// Rows of the Advanced GET fixture's arrays as it dumps them on request,
+// after a first line "base stride rows".
+std::vector<std::vector<double>> get_rows(HWND get, unsigned long* base, int* stride) {
     remove_file(kGetDump);
     SendMessageA(get, kGetDumpMessage, 0, 0);
-    GetDump d;
-    std::string text = text_of(kGetDump);
+    Bytes b = read_bytes(kGetDump);
+    std::string text(b.begin(), b.end());
+    std::vector<std::vector<double>> rows;
+    int n = 0, used = 0;
     const char* p = text.c_str();
-    int used = 0;
-    if (std::sscanf(p, "%lu %d %d%n", &d.base, &d.stride, &d.rows, &used) != 3) return d;
-    for (int r = 0; r < d.rows; ++r) {
-        std::vector<double> row(5);
-        p += used;
-        std::sscanf(p, "%lf %lf %lf %lf %lf%n", &row[0], &row[1], &row[2], &row[3], &row[4], &used);
-        d.values.push_back(row);
-    }
-    return d;
-}
-
-std::vector<double> row_of(const BarRecord& b) { return {b.open, b.high, b.low, b.close, b.volume}; }
-
-Bytes get_offsets(int32_t rows, uint32_t open, uint32_t high, HWND window) {
-    Bytes b;
-    put_i32(b, rows), put_u32(b, open), put_u32(b, high);
-    put_u32(b, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)));
-    return b;
+    if (std::sscanf(p, "%lu %d %d%n", base, stride, &n, &used) != 3) return rows;
+    for (std::vector<double> r(5); n-- > 0 && std::sscanf(p += used, "%lf %lf %lf %lf %lf%n", &r[0], &r[1], &r[2],
+                                                           &r[3], &r[4], &used) == 5;)
+        rows.push_back(r);
+    return rows;
 }
 
 }  // namespace
@@ -320,59 +290,51 @@ WINE_TEST(bridges_aget_memory_of_a_running_advanced_get) {
     remove_file("get\\SH600000DAY.OFF");
     remove_file(kVeskorinRecord);
     Record refresher{kVeskorinRecord};
+    Chart c(20);
+    for (int i = 0; i < 20; ++i)  // columns that never share a value
+        c.bars[i] = BarRecord{1704153600 + 86400 * i, 100.0f + i, 200.0f + i, 50.0f + i, 150.0f + i, 1000.0f + i, 0, 0};
+    c.closes_series(0);
+    auto row_of = [](const BarRecord& b) { return std::vector<double>{b.open, b.high, b.low, b.close, b.volume}; };
+
     // Advanced GET not running: the data file it loads.
-    Chart c = get_chart(20);
     CHECK_EQ(call("Save2Get", c), 0);
     CHECK(log_text().find(std::string("-> 没启动 ") + kGetTitle) != std::string::npos);
-    std::string file = text_of("get\\SH600000DAY.TXT");
-    CHECK_EQ(file.substr(0, 44), std::string("2024/01/02 100.0 200.0 50.0 150.0 1000 151\r\n"));
-
-    Fixture get = start_fixture("advanced_get.exe", host_path("get\\SH600000DAY.TXT").c_str(), kGetTitle);
-    GetDump d = dump_of(get.top);
-    CHECK_EQ(d.rows, 20);
-    CHECK(d.base >= 0x100000 && d.base < 0x7FFFFFF);
-    const Bytes found = get_offsets(20, d.base, d.base + d.stride, get.top);
+    Bytes file = read_bytes("get\\SH600000DAY.TXT");
+    CHECK_EQ(std::string(file.begin(), file.begin() + 44), std::string("2024/01/02 100.0 200.0 50.0 150.0 1000 151\r\n"));
 
     // Found in its memory: the offset file, every row, the refresher once.
+    Fixture get = start_fixture("advanced_get.exe", host_path("get\\SH600000DAY.TXT").c_str(), kGetTitle);
+    unsigned long base = 0;
+    int stride = 0;
+    CHECK_EQ(get_rows(get.top, &base, &stride).size(), 20u);
     c.bars[5].volume = 7777;
     clear_log();
     CHECK_EQ(call("Save2Get", c), -1);
     CHECK(log_text().find("->  Save2Get - findGet OK") != std::string::npos);
-    CHECK_EQ(read_bytes("get\\SH600000DAY.OFF"), found);
-    CHECK(dump_of(get.top).values[5] == row_of(c.bars[5]));
+    Bytes offsets;
+    put_i32(offsets, 20), put_u32(offsets, base), put_u32(offsets, base + stride);
+    put_u32(offsets, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(get.top)));
+    CHECK_EQ(read_bytes("get\\SH600000DAY.OFF"), offsets);
+    CHECK(get_rows(get.top, &base, &stride)[5] == row_of(c.bars[5]));
     CHECK_EQ(refresher.wait_for("started\n"), std::string("started\n"));
 
-    // The last bar again: its row alone, no refresher.
+    // The last bar again: its row alone, no refresher. Then the chart moves
+    // on by a bar: every row anew, and the refresher again.
     c.bars[19].close = 170, c.bars[0].close = 1;
     CHECK_EQ(call("Save2Get", c), -1);
-    d = dump_of(get.top);
-    CHECK_EQ(d.values[19][3], 170.0);
-    CHECK_EQ(d.values[0][3], 150.0);
-    c.bars[0].close = 150;
-
-    // Offsets of another window, and of this window pointing into the high
-    // array: searched anew, the pointed-at rows left alone.
-    for (const Bytes& stale : {get_offsets(20, d.base, d.base + d.stride, nullptr),
-                               get_offsets(20, d.base + d.stride, d.base + 2 * d.stride, get.top)}) {
-        write_bytes("get\\SH600000DAY.OFF", stale);
-        CHECK_EQ(call("Save2Get", c), -1);
-        CHECK_EQ(read_bytes("get\\SH600000DAY.OFF"), found);
-        CHECK(dump_of(get.top).values == d.values);
-    }
-
-    // A new bar: the newest 20 of 21 bars, and the refresher again.
-    Chart next = get_chart(21);
-    CHECK_EQ(call("Save2Get", next), -1);
-    d = dump_of(get.top);
-    bool shifted = d.values.size() == 20;
-    for (int r = 0; shifted && r < 20; ++r) shifted = d.values[r] == row_of(next.bars[r + 1]);
-    CHECK(shifted);
+    std::vector<std::vector<double>> rows = get_rows(get.top, &base, &stride);
+    CHECK(rows[19][3] == 170.0 && rows[0][3] == 150.0);
+    c.bars = std::vector<BarRecord>(c.bars.begin() + 1, c.bars.end());
+    c.bars.push_back(BarRecord{1704153600 + 86400 * 20, 1, 2, 0.5f, 1.5f, 9, 0, 0});
+    CHECK_EQ(call("Save2Get", c), -1);
+    rows = get_rows(get.top, &base, &stride);
+    CHECK(rows.size() == 20 && rows[0] == row_of(c.bars[0]) && rows[19] == row_of(c.bars[19]));
     CHECK_EQ(refresher.wait_for("started\n"), std::string("started\n"));
 
     // Closed: the data file again.
     stop_fixture(get);
     clear_log();
-    CHECK_EQ(call("Save2Get", next), 0);
+    CHECK_EQ(call("Save2Get", c), 0);
     CHECK(log_text().find(std::string("-> 没启动 ") + kGetTitle) != std::string::npos);
     CHECK_EQ(refresher.next(), std::string());
     remove_file("TARVEX.ini");
