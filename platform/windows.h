@@ -67,4 +67,24 @@ bool remote_free(Process* p, uint32_t address);
 bool remote_write(Process* p, uint32_t address, const void* data, size_t bytes);
 bool remote_read(Process* p, uint32_t address, void* out, size_t bytes);
 
+// ---- Memory of another process and starting a program (Advanced GET) ----
+constexpr uint32_t kAccessAll = 0x1FFFFF;  // PROCESS_ALL_ACCESS
+constexpr int kShowHidden = 0;             // SW_HIDE
+
+// One region of a process's address space as VirtualQueryEx reports it:
+// [base, base + size), `readable` when committed and neither PAGE_NOACCESS
+// nor a guard page. remote_read and remote_write above take any address.
+struct MemoryRegion {
+    uint32_t base;
+    uint32_t size;
+    bool readable;
+};
+// The region holding `address`; false past the process's address space or
+// when the query fails.
+bool query_region(Process* p, uint32_t address, MemoryRegion* out);
+
+// WinExec(command, show): starts a program found by the platform's search
+// rules (the host program's directory first). True when it started.
+bool start_program(const char* command, int show);
+
 }  // namespace plat

@@ -24,6 +24,7 @@ struct Win {
 struct Block {
     uint32_t pid;
     std::vector<unsigned char> bytes;
+    bool readable = true;  // false: reserved, not committed
 };
 
 const Window kDesktop = 0x10;
@@ -37,6 +38,8 @@ plat_windows_testing::Faults g_faults;
 int g_allocations = 0;
 int g_stray = 0;
 std::vector<std::string> g_record;
+long g_remote_reads = 0;
+const uint64_t kAddressSpaceEnd = 0x80000000;  // a 32-bit process's user addresses
 
 Win* find(Window w) {
     auto it = g_windows.find(w);
@@ -52,6 +55,33 @@ unsigned char* block_bytes(uint32_t pid, uint32_t address, size_t bytes) {
     size_t offset = address - it->first;
     if (offset + bytes > it->second.bytes.size()) return nullptr;
     return it->second.bytes.data() + offset;
+}
+
+// Copies `bytes` at `address` of process `pid` out of (or into) its memory,
+// across adjacent blocks as ReadProcessMemory does; nothing is copied unless
+// every byte lies in readable memory of that process.
+bool copy_memory(uint32_t pid, uint32_t address, unsigned char* data, size_t bytes, bool into_process) {
+    for (int pass = 0; pass < 2; ++pass) {
+        uint64_t at = address;
+        size_t done = 0;
+        while (done < bytes) {
+            auto it = g_blocks.upper_bound(static_cast<uint32_t>(at));
+            if (at > 0xFFFFFFFFull || it == g_blocks.begin()) return false;
+            --it;
+            const size_t size = it->second.bytes.size();
+            const uint64_t offset = at - it->first;
+            if (it->second.pid != pid || !it->second.readable || offset >= size) return false;
+            size_t n = bytes - done < size - offset ? bytes - done : static_cast<size_t>(size - offset);
+            if (pass == 1) {
+                unsigned char* mem = it->second.bytes.data() + offset;
+                if (into_process) std::memcpy(mem, data + done, n);
+                else std::memcpy(data + done, mem, n);
+            }
+            done += n;
+            at += n;
+        }
+    }
+    return true;
 }
 
 uint32_t read_u32(const unsigned char* p) {
@@ -218,16 +248,46 @@ bool remote_free(Process* p, uint32_t address) {
 }
 
 bool remote_write(Process* p, uint32_t address, const void* data, size_t bytes) {
-    unsigned char* at = g_faults.write_fails ? nullptr : block_bytes(p->pid, address, bytes);
-    if (!at) return false;
-    std::memcpy(at, data, bytes);
-    return true;
+    if (g_faults.write_fails) return false;
+    return copy_memory(p->pid, address, static_cast<unsigned char*>(const_cast<void*>(data)), bytes, true);
 }
 
 bool remote_read(Process* p, uint32_t address, void* out, size_t bytes) {
-    unsigned char* at = block_bytes(p->pid, address, bytes);
-    if (!at) return false;
-    std::memcpy(out, at, bytes);
+    ++g_remote_reads;
+    return copy_memory(p->pid, address, static_cast<unsigned char*>(out), bytes, false);
+}
+
+// ---- Memory of another process and starting a program (Advanced GET) ----
+
+bool query_region(Process* p, uint32_t address, MemoryRegion* out) {
+    if (address >= kAddressSpaceEnd) return false;
+    // The block of this process that starts last at or before the address.
+    auto next = g_blocks.upper_bound(address);
+    uint64_t free_from = 0;
+    for (auto it = next; it != g_blocks.begin();) {
+        --it;
+        if (it->second.pid != p->pid) continue;
+        uint64_t end = it->first + static_cast<uint64_t>(it->second.bytes.size());
+        if (address < end) {
+            *out = MemoryRegion{it->first, static_cast<uint32_t>(end - it->first), it->second.readable};
+            return true;
+        }
+        free_from = end;
+        break;
+    }
+    uint64_t free_to = kAddressSpaceEnd;
+    for (auto it = next; it != g_blocks.end(); ++it)
+        if (it->second.pid == p->pid) {
+            free_to = it->first;
+            break;
+        }
+    *out = MemoryRegion{static_cast<uint32_t>(free_from), static_cast<uint32_t>(free_to - free_from), false};
+    return true;
+}
+
+bool start_program(const char* command, int show) {
+    if (g_faults.start_fails) return false;
+    g_record.push_back(std::string("run ") + command + " " + std::to_string(show));
     return true;
 }
 
@@ -246,6 +306,7 @@ void reset() {
     g_allocations = 0;
     g_stray = 0;
     g_record.clear();
+    g_remote_reads = 0;
 }
 
 Window add_window(Window parent, const char* class_name, const char* text, uint32_t pid) {
@@ -297,5 +358,16 @@ void set_faults(const Faults& f) {
 const std::vector<std::string>& record() { return g_record; }
 int live_remote_blocks() { return static_cast<int>(g_blocks.size()); }
 int stray_addresses() { return g_stray; }
+
+void add_memory(uint32_t pid, uint32_t address, const std::vector<unsigned char>& bytes, bool readable) {
+    Block b{pid, bytes, readable};
+    g_blocks[address] = b;
+}
+
+bool peek_memory(uint32_t pid, uint32_t address, void* out, size_t bytes) {
+    return copy_memory(pid, address, static_cast<unsigned char*>(out), bytes, false);
+}
+
+long remote_reads() { return g_remote_reads; }
 
 }  // namespace plat_windows_testing

@@ -29,14 +29,26 @@ struct Faults {
     bool open_fails = false;
     int alloc_fails_at = 0;  // 1-based allocation that fails; 0: none
     bool write_fails = false;
+    bool start_fails = false;  // start_program
 };
 void set_faults(const Faults& f);
 
 // What happened: "settext <text>", "click", "foreground" lines with the
-// window's text first, and the process blocks still allocated.
+// window's text first, "run <command> <show>" for each program started, and
+// the process blocks still allocated.
 const std::vector<std::string>& record();
 int live_remote_blocks();
 // Number of messages sent with an address no block of the target holds.
 int stray_addresses();
+
+// ---- Memory of another process (Advanced GET) ----
+// `bytes` at `address` in process `pid`: committed and readable, or reserved
+// (readable false) so that reads and writes there fail. Regions of one
+// process must not overlap.
+void add_memory(uint32_t pid, uint32_t address, const std::vector<unsigned char>& bytes, bool readable = true);
+// The process's memory as it is now, read without counting as a remote read.
+bool peek_memory(uint32_t pid, uint32_t address, void* out, size_t bytes);
+// remote_read calls since the last reset.
+long remote_reads();
 
 }  // namespace plat_windows_testing

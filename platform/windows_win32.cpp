@@ -110,4 +110,23 @@ bool remote_read(Process* p, uint32_t address, void* out, size_t bytes) {
            done == bytes;
 }
 
+// ---- Memory of another process and starting a program (Advanced GET) ----
+
+bool query_region(Process* p, uint32_t address, MemoryRegion* out) {
+    MEMORY_BASIC_INFORMATION mbi;
+    if (VirtualQueryEx(p->h, reinterpret_cast<const void*>(static_cast<uintptr_t>(address)), &mbi, sizeof mbi) !=
+        sizeof mbi)
+        return false;
+    uint64_t base = reinterpret_cast<uintptr_t>(mbi.BaseAddress);
+    uint64_t end = base + mbi.RegionSize;
+    if (end > 0xFFFFFFFFull) end = 0xFFFFFFFFull;
+    if (end <= address) return false;
+    out->base = static_cast<uint32_t>(base);
+    out->size = static_cast<uint32_t>(end - base);
+    out->readable = mbi.State == MEM_COMMIT && mbi.Protect != 0 && (mbi.Protect & (PAGE_NOACCESS | PAGE_GUARD)) == 0;
+    return true;
+}
+
+bool start_program(const char* command, int show) { return WinExec(command, static_cast<UINT>(show)) > 31; }
+
 }  // namespace plat
