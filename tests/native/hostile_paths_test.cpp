@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "bridges/aget.h"
 #include "bridges/mt4.h"
 #include "datafiles/exports.h"
 #include "tests/native/datafiles_support.h"
@@ -18,8 +19,9 @@ Chart chart_with(const char* label) {
 }  // namespace
 
 TEST_F(DataFileTest, LabelsThatLeaveTheDirectoryNameNoFile) {
-    write_text("TARVEX.ini", "[路径]\nMT4_HST_PATH=" + win("mt4") + "\\\n");
+    write_text("TARVEX.ini", "[路径]\nMT4_HST_PATH=" + win("mt4") + "\\\nGET=" + win("get") + "\\\n");
     make_dir("mt4");
+    make_dir("get");
     for (const char* label : kLeaving) {
         Chart c = chart_with(label);
         c.closes_series(0);
@@ -27,6 +29,7 @@ TEST_F(DataFileTest, LabelsThatLeaveTheDirectoryNameNoFile) {
         EXPECT_EQ(saveDay(&c.ci()), -1) << label;
         EXPECT_EQ(saveS(&c.ci()), -1) << label;
         EXPECT_EQ(Save2Mt4(&c.ci()), -1) << label;
+        EXPECT_EQ(Save2Get(&c.ci()), -1) << label;
         char name[] = "ALARM";
         std::string code = label;
         EXPECT_EQ(savedata0(name, 1704153600, &code[0], 1.0f), -1) << label;
@@ -35,6 +38,7 @@ TEST_F(DataFileTest, LabelsThatLeaveTheDirectoryNameNoFile) {
     }
     EXPECT_FALSE(exists("../x1.DAY"));
     EXPECT_FALSE(exists("../x2.DAY"));
+    EXPECT_FALSE(exists("../x1DAY.TXT"));
     // A sane label still writes its files.
     Chart ok = chart_with("600000");
     ok.closes_series(0);
@@ -42,6 +46,8 @@ TEST_F(DataFileTest, LabelsThatLeaveTheDirectoryNameNoFile) {
     EXPECT_EQ(saveDay(&ok.ci()), 0);
     EXPECT_EQ(Save2Mt4(&ok.ci()), 0);
     EXPECT_TRUE(exists("mt4/SH6000001440.HST"));
+    EXPECT_EQ(Save2Get(&ok.ci()), 0);
+    EXPECT_TRUE(exists("get/SH600000DAY.TXT"));
 }
 
 TEST_F(DataFileTest, WritersWithoutBarsFail) {
