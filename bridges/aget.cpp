@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "common/codes.h"
+#include "common/file_name.h"
 #include "common/host_file.h"
 #include "common/log.h"
 #include "common/paths.h"
@@ -148,6 +149,11 @@ extern "C" int TARVEX_API Save2Get(tagCALCINFO* ci) {
     // Without a bar there is nothing to hand over: neither Advanced GET's
     // memory nor its data file is touched.
     if (ci->data_count < 1 || !ci->bars || !ci->param1 || !ci->result) return -1;
+    // The security's code names GET's data and offset files: a label that
+    // would lead out of GET's directory is refused before either is used.
+    char skcode[sizeof(GetNames::skcode)];
+    market_prefix(*ci, skcode, sizeof skcode);
+    if (!is_safe_file_name(skcode)) return -1;
     if (poke_get_memory(*ci)) {
         log_line(" Save2Get - findGet OK");
         return -1;

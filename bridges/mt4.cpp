@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/coding.h"
+#include "common/file_name.h"
 #include "common/host_file.h"
 #include "common/log.h"
 #include "common/paths.h"
@@ -113,6 +114,9 @@ extern "C" int TARVEX_API Save2Mt4(tagCALCINFO* ci) {
 
     char symbol[kMt4SymbolBytes];
     mt4_symbol(*ci, symbol, sizeof symbol);
+    // The symbol comes from the chart's label and names the history file:
+    // one that would lead out of the history directory is refused.
+    if (symbol[0] != '\0' && !is_safe_file_name(symbol)) return -1;
     char ss[30];
     ss[0] = '\0';
     append_int(ss, sizeof ss, minutes);

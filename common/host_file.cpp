@@ -9,9 +9,17 @@ bool read_whole_file(const char* path, std::vector<unsigned char>* out) {
     out->clear();
     plat::File* f = plat::open_file(path, "rb");
     if (!f) return false;
-    unsigned char chunk[4096];
-    size_t n;
-    while ((n = plat::read_file(f, chunk, sizeof chunk)) > 0) out->insert(out->end(), chunk, chunk + n);
+    // Read straight into the vector, each read as large as all read so far:
+    // a few calls and no copying through a bounce buffer.
+    size_t have = 0, want = 16384;
+    for (;;) {
+        out->resize(have + want);
+        size_t n = plat::read_file(f, out->data() + have, want);
+        have += n;
+        if (n < want) break;
+        want = have;
+    }
+    out->resize(have);
     // Stopped short of the end: a read error. Part of a file must never be
     // taken for all of it (a rewrite would drop the rest).
     bool whole = plat::at_end_of_file(f);

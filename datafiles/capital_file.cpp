@@ -34,7 +34,7 @@ float average_volume(const tagCALCINFO& ci) {
 // integer; returns data_count - 1, or -1 after logging.
 extern "C" int TARVEX_API SAVEDATA_CAPITAL(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
-    if (!ci.param1 || !ci.param2 || !ci.param3 || ci.param4 || !is_bar_index(ci, ci.param1_start) ||
+    if (!ci.param1 || !ci.param2 || !ci.param3 || ci.param4 || !ci.bars || !is_bar_index(ci, ci.param1_start) ||
         !ci.stock_label) {
         log_line(kMsgCapitalParams);
         return -1;

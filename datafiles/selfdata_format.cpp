@@ -4,9 +4,9 @@
 std::vector<SelfDataRecord> decode_selfdata_records(const std::vector<unsigned char>& bytes, size_t limit) {
     size_t n = bytes.size() / kSelfDataRecordBytes;
     if (n > limit) n = limit;
-    std::vector<SelfDataRecord> records;
-    records.reserve(n);
-    for (size_t i = 0; i < n; ++i) records.push_back(decode_selfdata_record(&bytes[i * kSelfDataRecordBytes]));
+    std::vector<SelfDataRecord> records(n);
+    const unsigned char* p = bytes.data();
+    for (size_t i = 0; i < n; ++i, p += kSelfDataRecordBytes) records[i] = decode_selfdata_record(p);
     return records;
 }
 

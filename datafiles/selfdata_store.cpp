@@ -60,7 +60,7 @@ bool value_day(const tagCALCINFO& ci, int32_t* day) {
 // value; -1 for a refused call or, after logging, a file not written.
 int store_value(const tagCALCINFO& ci) {
     if (!ci.param2) return -1;
-    if (!ci.param1 || ci.data_count < 1 || !ci.stock_label) return -1;
+    if (!ci.param1 || ci.data_count < 1 || !ci.stock_label || !ci.bars) return -1;
     float v = param1_current(ci);
     if (ci.param3 && param_first(ci.param3) == v) return -1;  // a NaN never equals the skip value
     int k = truncate_to_int(param_first(ci.param2));

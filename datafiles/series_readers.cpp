@@ -20,20 +20,27 @@ constexpr size_t kReadLimit = 4000;
 // Puts each record's value on its bar, walking bars from `start` and records
 // in step: a record on a bar's time goes on it; one between two bars goes on
 // the earlier; a bar before the next record's bar gets 0; a record older than
-// the bar is skipped. Slots past the last bar reached stay as they were.
-void align_records(const tagCALCINFO& ci, int start, const std::vector<SelfDataRecord>& records) {
+// the bar is skipped. Slots past the last bar reached stay as they were. The
+// `count` records are decoded from `bytes` as the walk reaches them.
+void align_records(const tagCALCINFO& ci, int start, const unsigned char* bytes, size_t count) {
     int j = start;
     size_t r = 0;
-    while (j < ci.data_count && r < records.size()) {
-        int32_t bar = ci.bars[j].time;
-        const SelfDataRecord& rec = records[r];
-        if (bar > rec.day) {
-            ++r;
-        } else if (bar == rec.day || j == ci.data_count - 1 || ci.bars[j + 1].time > rec.day) {
-            ci.result[j++] = rec.value;
-            ++r;
-        } else {
-            ci.result[j++] = 0.0f;
+    if (r < count && j < ci.data_count) {
+        SelfDataRecord rec = decode_selfdata_record(bytes);
+        while (true) {
+            int32_t bar = ci.bars[j].time;
+            bool next_record;
+            if (bar > rec.day) {
+                next_record = true;
+            } else if (bar == rec.day || j == ci.data_count - 1 || ci.bars[j + 1].time > rec.day) {
+                ci.result[j++] = rec.value;
+                next_record = true;
+            } else {
+                ci.result[j++] = 0.0f;
+                next_record = false;
+            }
+            if (next_record && ++r < count) rec = decode_selfdata_record(bytes + r * kSelfDataRecordBytes);
+            if (r >= count || j >= ci.data_count) break;
         }
     }
 }
@@ -59,9 +66,10 @@ extern "C" int TARVEX_API ReadData(tagCALCINFO* ci_ptr) {
     std::vector<unsigned char> bytes;
     if (!selfdata_file_for_number(fn, sizeof fn, k, ci.stock_label, ci.label_flag) || !read_whole_file(fn, &bytes))
         return -1;
-    std::vector<SelfDataRecord> records = decode_selfdata_records(bytes, kReadLimit);
-    if (records.size() == kReadLimit) log_line(kMsgReadDataTooMany);
-    align_records(ci, start, records);
+    size_t count = bytes.size() / kSelfDataRecordBytes;
+    if (count > kReadLimit) count = kReadLimit;
+    if (count == kReadLimit) log_line(kMsgReadDataTooMany);
+    align_records(ci, start, bytes.data(), count);
     return start;
 }
 

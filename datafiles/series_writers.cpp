@@ -18,7 +18,7 @@
 // param1_start receive param1; returns param1_start, or -1 after logging.
 extern "C" int TARVEX_API saveS(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
-    if (!ci.param1 || !ci.param2 || !is_bar_index(ci, ci.param1_start) || !ci.stock_label) {
+    if (!ci.param1 || !ci.param2 || !ci.bars || !is_bar_index(ci, ci.param1_start) || !ci.stock_label) {
         log_line_str(kMsgSaveSParams, ci.stock_label ? ci.stock_label : "");
         return -1;
     }
@@ -45,7 +45,7 @@ extern "C" int TARVEX_API saveS(tagCALCINFO* ci_ptr) {
 // line (wrong period, no such bar, file not written).
 extern "C" int TARVEX_API saveDay(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
-    if (ci.period != kPeriodDay || !ci.stock_label) return -1;
+    if (ci.period != kPeriodDay || !ci.stock_label || !ci.bars) return -1;
     int start = ci.param1_start < 0 ? 0 : ci.param1_start;
     if (!is_bar_index(ci, start)) return -1;
     std::vector<unsigned char> bytes(static_cast<size_t>(ci.data_count - start) * kDayRecordBytes);

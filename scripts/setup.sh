@@ -26,6 +26,8 @@ install_missing cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 
 # The harness's pictures are checked by rendering them (rsvg-convert, with a
 # Chinese font); the release bundle is a zip.
 install_missing librsvg2-bin fonts-wqy-microhei zip unzip
+# The fuzz targets: clang with libFuzzer and the sanitizer runtimes.
+install_missing clang libclang-rt-14-dev
 
 # SQLite is linked into TARVEX.dll from Debian's source package (no mingw
 # build exists): the build fetches it with `apt-get source`, which needs a

@@ -11,6 +11,9 @@ cmake -S "$top" -B "$top/build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$top/build/native" -j"$(nproc)"
 (cd "$top/build/native" && ./native_tests --gtest_brief=1)
 
+echo "== fuzz targets: a brief run of each"
+"$top/scripts/fuzz.sh" 3
+
 echo "== TARVEX.dll and the Wine suite"
 "$top/scripts/build_dll.sh"
 source "$top/scripts/wine_env.sh"

@@ -163,8 +163,8 @@ TEST_F(DataFileFaultTest, ReadErrorIsAFailureNotAShorterFile) {
     // end: the rewrite would drop every record after it.
     plat_testing::set_now(local_seconds(2026, 12, 7, 9, 31, 5));
     std::vector<std::pair<int32_t, float>> recs;
-    for (int i = 0; i < 2000; ++i) recs.push_back({kJan2 - 3000 * kDay + i * kDay, static_cast<float>(i)});
-    const Bytes long_history = selfdata_bytes(recs);  // several reads long
+    for (int i = 0; i < 3000; ++i) recs.push_back({kJan2 - 4000 * kDay + i * kDay, static_cast<float>(i)});
+    const Bytes long_history = selfdata_bytes(recs);  // several reads long (24 000 bytes)
     const std::string alarm = "userdata/SelfData/ALARM/SH600000.dat";
     write_bytes(data_file(11), long_history);
     write_bytes(alarm, long_history);

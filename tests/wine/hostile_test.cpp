@@ -1,0 +1,306 @@
+// Every built export against the same hostile call records: counts of 0, 1
+// and 100 000 bars, null arrays, non-finite and huge numbers, starts outside
+// the series, labels that try to leave the host tree and bytes that are no
+// GBK, and periods the host never sends. Each call runs on a worker thread
+// under a watchdog; the result series is fenced by canary slots; and the
+// directories around the host tree are compared before and after.
+#include <windows.h>
+
+#include <cmath>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/export_table.h"
+#include "tests/wine/wine_check.h"
+#include "tools/harness/lib/dll_host.h"
+
+namespace {
+
+const uint32_t kCanary = 0x7FC0BEEFu;
+const int kFence = 16;
+const DWORD kWatchdogMs = 20000;
+
+struct Hostile {
+    const char* what;
+    int count = 10;
+    bool bars = true, ext = true;
+    int params = 4;            // how many of param1..param4 are present
+    float value = 1.0f;        // parameter 1's values
+    float rest = 3.0f;         // parameters 2 to 4
+    float price = 10.0f;       // every price of every bar
+    int start = -1;            // param1_start; kPastEnd: data_count + 5
+    std::string label = "000999";
+    int period = kPeriodDay;
+};
+const int kPastEnd = 1 << 30;
+
+std::vector<Hostile> hostile_records() {
+    std::vector<Hostile> all;
+    auto add = [&](const char* what, auto change) { Hostile h; h.what = what; change(h); all.push_back(h); };
+    add("count 0", [](Hostile& h) { h.count = 0; });
+    add("count 0, series", [](Hostile& h) { h.count = 0; h.start = 0; });
+    add("count 1", [](Hostile& h) { h.count = 1; });
+    add("count 1, series", [](Hostile& h) { h.count = 1; h.start = 0; });
+    add("count 100000", [](Hostile& h) { h.count = 100000; h.start = 0; });
+    add("count 100000, period 1", [](Hostile& h) { h.count = 100000; h.period = kPeriodTimeShare; });
+    add("count -5", [](Hostile& h) { h.count = -5; });
+    add("null bars", [](Hostile& h) { h.bars = false; });
+    add("null bars, series", [](Hostile& h) { h.bars = false; h.start = 2; });
+    add("null bars, series, period 1", [](Hostile& h) { h.bars = false; h.start = 2; h.period = kPeriodTimeShare; });
+    add("null bars, count 1", [](Hostile& h) { h.bars = false; h.count = 1; h.start = 0; });
+    add("null ext records, tick", [](Hostile& h) { h.ext = false; h.period = kPeriodTick; });
+    add("null parameters", [](Hostile& h) { h.params = 0; });
+    add("null parameters 3 and 4", [](Hostile& h) { h.params = 2; });
+    add("null bars, parameters 1 and 2", [](Hostile& h) { h.bars = false; h.params = 2; h.rest = 11; });
+    add("null bars, no parameter 4", [](Hostile& h) { h.bars = false; h.params = 3; h.start = 0; });
+    add("only parameter 1", [](Hostile& h) { h.params = 1; });
+    const float values[] = {NAN, INFINITY, -INFINITY, -0.0f, 1e30f, -1e30f};
+    const char* names[] = {"NaN", "+Inf", "-Inf", "-0", "1e30", "-1e30"};
+    for (int i = 0; i < 6; ++i) {
+        float v = values[i];
+        all.push_back([&] { Hostile h; h.what = names[i]; h.value = v; return h; }());
+        all.push_back([&] { Hostile h; h.what = names[i]; h.rest = v; return h; }());
+        all.push_back([&] { Hostile h; h.what = names[i]; h.rest = v; h.period = kPeriodTick; return h; }());
+        all.push_back([&] { Hostile h; h.what = names[i]; h.value = v; h.start = 0; return h; }());
+        all.push_back([&] { Hostile h; h.what = names[i]; h.price = v; h.start = 3; return h; }());
+        all.push_back([&] { Hostile h; h.what = names[i]; h.value = v; h.rest = v; h.price = v; h.period = kPeriodTimeShare; return h; }());
+    }
+    add("start 0", [](Hostile& h) { h.start = 0; });
+    add("start count-1", [](Hostile& h) { h.start = 9; });
+    add("start count", [](Hostile& h) { h.start = 10; });
+    add("start past the end", [](Hostile& h) { h.start = kPastEnd; });
+    add("start huge", [](Hostile& h) { h.start = 0x7FFFFFFF; });
+    add("start past the end, period 1", [](Hostile& h) { h.start = kPastEnd; h.period = kPeriodTimeShare; });
+    add("label empty", [](Hostile& h) { h.label = ""; });
+    add("label 300 bytes", [](Hostile& h) { h.label = std::string(300, '6'); });
+    add("label 300 bytes, series", [](Hostile& h) { h.label = std::string(300, 'S'); h.start = 0; });
+    add("label with separators", [](Hostile& h) { h.label = "..\\..\\..\\..\\hx1"; });
+    add("label with slashes", [](Hostile& h) { h.label = "../../../../hx2"; h.start = 0; });
+    add("label ..", [](Hostile& h) { h.label = ".."; });
+    add("label drive", [](Hostile& h) { h.label = "C:\\hx3"; });
+    add("label bad GBK", [](Hostile& h) { h.label = "\x81\xFF\x80\xFE\x81"; });
+    add("label bad GBK, series", [](Hostile& h) { h.label = "60\xFF"; h.start = 0; });
+    add("index label", [](Hostile& h) { h.label = "hx4/.."; h.start = 0; h.period = kPeriodTimeShare; });
+    const int periods[] = {0, 1, 2, 3, 9, 10, 99, -1, -2147483647 - 1};
+    for (int p : periods) {
+        all.push_back([&] { Hostile h; h.what = "period"; h.period = p; return h; }());
+        all.push_back([&] { Hostile h; h.what = "period, series"; h.period = p; h.start = 0; return h; }());
+    }
+    return all;
+}
+
+// One call record with its arrays; the result series sits between fences.
+struct Record {
+    std::vector<BarRecord> bars;
+    std::vector<ExtRecord> ext;
+    std::vector<float> p1, p2, p3, p4;
+    std::vector<uint32_t> fenced;
+    std::string label;
+    tagCALCINFO ci = {};
+
+    explicit Record(const Hostile& h) : label(h.label) {
+        int n = h.count > 0 ? h.count : 0;
+        bars.resize(n);
+        for (int i = 0; i < n; ++i) {
+            BarRecord& b = bars[i];
+            b.time = 1704153600 + 86400 * (i % 20000) + 60 * (i / 20000);
+            b.open = b.high = b.low = b.close = h.price;
+            b.volume = b.amount = h.price;
+            b.extra = 0;
+        }
+        ext.assign(n, ExtRecord{});
+        for (ExtRecord& e : ext) for (float& f : e.f) f = h.value;
+        p1.assign(n > 0 ? n : 1, h.value);
+        p2 = p3 = p4 = {h.rest};
+        fenced.assign(n + 2 * kFence, kCanary);
+        ci.stock_label = label.c_str();
+        ci.data_count = h.count;
+        ci.bars = h.bars && n ? bars.data() : nullptr;
+        ci.ext_records = h.ext && n ? ext.data() : nullptr;
+        ci.param1_start = h.start == kPastEnd ? h.count + 5 : h.start;
+        const float* ps[4] = {p1.data(), p2.data(), p3.data(), p4.data()};
+        ci.param1 = h.params > 0 ? ps[0] : nullptr;
+        ci.param2 = h.params > 1 ? ps[1] : nullptr;
+        ci.param3 = h.params > 2 ? ps[2] : nullptr;
+        ci.param4 = h.params > 3 ? ps[3] : nullptr;
+        ci.result = reinterpret_cast<float*>(fenced.data() + kFence);
+        ci.period = h.period;
+    }
+    bool fences_intact() const {
+        size_t n = fenced.size();
+        for (size_t i = 0; i < kFence; ++i)
+            if (fenced[i] != kCanary || fenced[n - 1 - i] != kCanary) return false;
+        return true;
+    }
+};
+
+// What the watchdog's worker runs: one formula call, or savedata0.
+struct Job {
+    const char* symbol = nullptr;
+    tagCALCINFO* ci = nullptr;
+    const char* name = nullptr;
+    long time = 0;
+    const char* code = nullptr;
+    float value = 0;
+    int returned = 0;
+};
+
+DWORD WINAPI run_job(void* p) {
+    Job* j = static_cast<Job*>(p);
+    bool found = false;
+    j->returned = j->ci ? call_formula(j->symbol, j->ci, &found)
+                        : call_savedata0(j->name, j->time, j->code, j->value, &found);
+    return found ? 0 : 1;
+}
+
+std::string g_case;
+DWORD g_worker = 0;
+
+// A fault on the worker ends only the worker (exit code 2), so that one
+// finding does not hide the others; anywhere else it is reported and the
+// process goes down as usual.
+LONG WINAPI report_crash(EXCEPTION_POINTERS* e) {
+    std::printf("  CRASH (exception %08lX) in %s\n", e->ExceptionRecord->ExceptionCode, g_case.c_str());
+    std::fflush(stdout);
+    if (GetCurrentThreadId() == g_worker) ExitThread(2);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// Runs the job on a worker thread; false when it did not return in time or
+// its symbol is missing.
+bool run_watched(Job& job, const std::string& what) {
+    g_case = what;
+    HANDLE t = CreateThread(nullptr, 0, run_job, &job, CREATE_SUSPENDED, &g_worker);
+    if (!t) return false;
+    ResumeThread(t);
+    if (WaitForSingleObject(t, kWatchdogMs) != WAIT_OBJECT_0) {
+        report_failure(__FILE__, __LINE__, "no return within the watchdog: " + what);
+        TerminateThread(t, 1);
+        CloseHandle(t);
+        return false;
+    }
+    DWORD code = 1;
+    GetExitCodeThread(t, &code);
+    CloseHandle(t);
+    if (code == 2) report_failure(__FILE__, __LINE__, "crashed: " + what);
+    else if (code != 0) report_failure(__FILE__, __LINE__, "symbol missing: " + what);
+    return code == 0;
+}
+
+// Every path below `dir` (recursively), with its size, skipping `skip`.
+void list_tree(const std::string& dir, const std::string& skip, std::set<std::string>* out) {
+    WIN32_FIND_DATAA f;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &f);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = f.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string path = dir + "\\" + name;
+        if (_stricmp(path.c_str(), skip.c_str()) == 0) continue;
+        out->insert(path);
+        if ((f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && out->size() < 5000) list_tree(path, skip, out);
+    } while (FindNextFileA(h, &f));
+    FindClose(h);
+}
+
+std::string parent_of(const std::string& dir) {
+    std::string d = dir;
+    while (!d.empty() && d.back() == '\\') d.pop_back();
+    return d.substr(0, d.rfind('\\'));
+}
+
+// Entries beside the host tree: its parent's whole tree (but the host
+// itself), and the names a hostile label could leave in the grandparent.
+std::set<std::string> outside_host() {
+    std::set<std::string> s;
+    std::string host = parent_of(host_dir() + "x");
+    std::string parent = parent_of(host);
+    list_tree(parent, host, &s);
+    WIN32_FIND_DATAA f;
+    HANDLE h = FindFirstFileA((parent_of(parent) + "\\*hx*").c_str(), &f);
+    if (h != INVALID_HANDLE_VALUE) {
+        do s.insert(std::string("grandparent: ") + f.cFileName); while (FindNextFileA(h, &f));
+        FindClose(h);
+    }
+    h = FindFirstFileA("C:\\*hx*", &f);
+    if (h != INVALID_HANDLE_VALUE) {
+        do s.insert(std::string("C: ") + f.cFileName); while (FindNextFileA(h, &f));
+        FindClose(h);
+    }
+    return s;
+}
+
+void check_nothing_new_outside(const std::set<std::string>& before) {
+    for (const std::string& p : outside_host())
+        if (!before.count(p)) report_failure(__FILE__, __LINE__, "file made outside the host tree: " + p);
+}
+
+}  // namespace
+
+WINE_TEST(hostile_records_reach_every_export_safely) {
+    LPTOP_LEVEL_EXCEPTION_FILTER old = SetUnhandledExceptionFilter(report_crash);
+    std::set<std::string> before = outside_host();
+    std::vector<Hostile> records = hostile_records();
+    int calls = 0;
+    for (int i = 0; i < kExportCount; ++i) {
+        const ExportEntry& e = kExportTable[i];
+        if (!e.built || e.arg_bytes != 4) continue;
+        DWORD t0 = GetTickCount();
+        for (const Hostile& h : records) {
+            Record r(h);
+            std::string what = std::string(e.function) + " with " + h.what + " (count " +
+                               std::to_string(h.count) + ", start " + std::to_string(r.ci.param1_start) +
+                               ", period " + std::to_string(h.period) + ")";
+            Job job;
+            job.symbol = e.symbol;
+            job.ci = &r.ci;
+            if (!run_watched(job, what)) continue;
+            ++calls;
+            if (!r.fences_intact()) report_failure(__FILE__, __LINE__, "slot outside the series written: " + what);
+            int n = h.count;
+            // A start at or past the end comes back as it was given: no slot
+            // is valid, as with -1.
+            bool no_slot = job.returned == r.ci.param1_start && job.returned >= n;
+            if (job.returned != -1 && !no_slot && (job.returned < 0 || job.returned >= (n > 0 ? n : 1)))
+                report_failure(__FILE__, __LINE__, "returned " + std::to_string(job.returned) + ": " + what);
+        }
+        std::printf("  %s: %lu ms\n", e.function, GetTickCount() - t0);
+        std::fflush(stdout);
+    }
+    std::printf("  %d hostile formula calls\n", calls);
+    check_nothing_new_outside(before);
+    SetUnhandledExceptionFilter(old);
+}
+
+WINE_TEST(hostile_arguments_reach_savedata0_safely) {
+    if (!find_export("savedata0") || !find_export("savedata0")->built) return;
+    LPTOP_LEVEL_EXCEPTION_FILTER old = SetUnhandledExceptionFilter(report_crash);
+    std::set<std::string> before = outside_host();
+    const std::string long_text(300, 'N');
+    const char* texts[] = {nullptr, "", "..", "..\\..\\..\\..\\hx5", "../../../../hx6", "C:\\hx7",
+                           "\x81\xFF\x80", long_text.c_str(), "ok"};
+    const long times[] = {0, -1, 1704153600, 0x7FFFFFFF, -0x7FFFFFFF - 1};
+    const float values[] = {1.0f, NAN, INFINITY, -0.0f, -1e30f};
+    int calls = 0;
+    for (const char* name : texts)
+        for (const char* code : texts)
+            for (size_t t = 0; t < sizeof times / sizeof *times; ++t) {
+                float v = values[(calls + t) % 5];
+                Job job;
+                job.name = name;
+                job.code = code;
+                job.time = times[t];
+                job.value = v;
+                std::string what = std::string("savedata0(") + show(name) + ", " + std::to_string(times[t]) +
+                                   ", " + show(code) + ")";
+                if (!run_watched(job, what)) continue;
+                ++calls;
+                if (job.returned != 0 && job.returned != -1)
+                    report_failure(__FILE__, __LINE__, "returned " + std::to_string(job.returned) + ": " + what);
+            }
+    std::printf("  %d hostile savedata0 calls\n", calls);
+    check_nothing_new_outside(before);
+    SetUnhandledExceptionFilter(old);
+}
