@@ -1,9 +1,61 @@
 // Whole-file reads and safe rewrites.
 #include "common/host_file.h"
 
+#include <cstring>
 #include <string>
 
 #include "platform/platform.h"
+
+namespace {
+
+// Side files are named "<file>.tarvex-new.<process>.<n>": two writers of the
+// same file never share one, and every one of them, a crashed writer's
+// included, begins with "<file>.tarvex-new".
+const char kSideMark[] = ".tarvex-new";
+
+std::string side_file_name(const std::string& path) {
+    static unsigned long n = 0;
+    return path + kSideMark + "." + std::to_string(plat::process_id()) + "." + std::to_string(++n);
+}
+
+// Removes the side files that a write cut short left beside the file. A side
+// file that another process is writing right now is open without delete
+// sharing, so Windows refuses to remove it and that write goes on.
+void clear_side_files(const std::string& path) {
+    size_t slash = path.rfind('\\');
+    std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    for (const std::string& name : plat::files_named_like((path + kSideMark).c_str()))
+        plat::remove_file((dir + name).c_str());
+}
+
+// The whole new content in a file of its own, on the disk before anything
+// moves it over the old one.
+bool write_side_file(const std::string& side, const void* bytes, size_t size) {
+    plat::File* f = plat::open_file(side.c_str(), "wb");
+    if (!f) return false;
+    bool ok = (size == 0 || plat::write_file(f, bytes, size)) && plat::flush_file(f);
+    return plat::close_file(f) && ok;
+}
+
+// The route for a file that its owner holds open: the new bytes from the
+// start, the end set after them, flushed. When a step fails the old bytes go
+// back the same way. Opening fails when the owner lets nobody write.
+bool write_in_place(const char* path, const void* bytes, size_t size, const std::vector<unsigned char>& old) {
+    plat::File* f = plat::open_file(path, "r+b");
+    if (!f) return false;
+    bool ok = (size == 0 || plat::write_file(f, bytes, size)) && plat::set_file_end(f) && plat::flush_file(f);
+    if (!ok && plat::seek_file(f, 0)) {
+        if (old.empty() || plat::write_file(f, old.data(), old.size())) {
+            plat::set_file_end(f);
+            plat::flush_file(f);
+        }
+    }
+    // Once flushed, the bytes are on the disk whatever the close says.
+    plat::close_file(f);
+    return ok;
+}
+
+}  // namespace
 
 bool read_whole_file(const char* path, std::vector<unsigned char>* out) {
     out->clear();
@@ -29,12 +81,19 @@ bool read_whole_file(const char* path, std::vector<unsigned char>* out) {
 }
 
 bool replace_file_contents(const char* path, const void* bytes, size_t size) {
-    std::string tmp = std::string(path) + ".tarvex-new";
-    plat::File* f = plat::open_file(tmp.c_str(), "wb");
-    if (!f) return false;
-    bool ok = size == 0 || plat::write_file(f, bytes, size);
-    ok = plat::close_file(f) && ok;
-    if (ok && plat::replace_file(tmp.c_str(), path)) return true;
-    plat::remove_file(tmp.c_str());
-    return false;
+    std::vector<unsigned char> old;
+    bool have_old = read_whole_file(path, &old);
+    clear_side_files(path);
+    if (have_old && old.size() == size && (size == 0 || std::memcmp(old.data(), bytes, size) == 0)) return true;
+    std::string side = side_file_name(path);
+    if (!write_side_file(side, bytes, size)) {
+        plat::remove_file(side.c_str());
+        return false;
+    }
+    plat::ReplaceResult r = plat::replace_file(side.c_str(), path);
+    if (r == plat::ReplaceResult::replaced) return true;
+    plat::remove_file(side.c_str());
+    // In place only when the old bytes are known: they are what a failure
+    // there must put back.
+    return r == plat::ReplaceResult::in_use && have_old && write_in_place(path, bytes, size, old);
 }

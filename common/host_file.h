@@ -1,7 +1,15 @@
 // Whole-file reads and safe rewrites of the host's precious files (blocks,
-// data files, the alert file). A rewrite writes the new content beside the
-// file and moves it over the old one in one step, so a failure at any point
-// leaves the old content intact and is reported, never taken for success.
+// data files, the alert file) and of the files other programs read (the MT4
+// history, the TDX line file, Advanced GET's files).
+//
+// A rewrite writes the new content beside the file, flushes it to the disk
+// and moves it over the old one in one step, so that neither a failure nor a
+// power cut leaves anything but the old or the new content. The file's owner
+// may hold it open right then (the host, MT4, the TDX terminal, Advanced GET),
+// and Windows refuses to replace an open file; the new content is then
+// written into the file itself, from its start, and flushed. When that fails
+// part-way the old bytes are written back; only a cut of the power or the
+// process in the middle of that route can leave a mix of the two.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +19,7 @@
 // for reading or a read fails before the end.
 bool read_whole_file(const char* path, std::vector<unsigned char>* out);
 
-// Replaces the file's content with `bytes` (creating it when missing).
-// False when any open, write, close or the final replacement fails; the file
-// then holds exactly what it held before.
+// Makes `bytes` the file's content (creating it when missing). Content that
+// is already there is not written again. False when the new content could
+// not be put in place; the file then holds exactly what it held before.
 bool replace_file_contents(const char* path, const void* bytes, size_t size);

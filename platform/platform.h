@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace plat {
 
@@ -27,13 +29,34 @@ size_t read_file(File* f, void* buf, size_t bytes);
 // Writes all of `bytes` or reports false.
 bool write_file(File* f, const void* buf, size_t bytes);
 bool at_end_of_file(File* f);
+// Moves the read/write position to `offset` bytes from the start.
+bool seek_file(File* f, int64_t offset);
+// Cuts (or extends) the file at the current position.
+bool set_file_end(File* f);
+// Writes the stream's buffers out and has the system put them on the disk
+// itself (FlushFileBuffers): after it a power cut keeps what was written.
+bool flush_file(File* f);
 // Flushes and closes; false when buffered data could not be written.
 bool close_file(File* f);
 
 bool file_exists(const char* path);
 bool remove_file(const char* path);
-// Moves `from` over `to` in one step, replacing `to` when it exists.
-bool replace_file(const char* from, const char* to);
+
+enum class ReplaceResult {
+    replaced,
+    in_use,  // `to` is held open by another program (access denied, sharing violation)
+    failed,
+};
+// Moves `from` over `to` in one step, replacing `to` when it exists; the
+// move is on the disk when it reports `replaced`.
+ReplaceResult replace_file(const char* from, const char* to);
+
+// Names (without directory) of the files in the directory of `path_prefix`
+// whose names begin with its last component; directories are left out.
+std::vector<std::string> files_named_like(const char* path_prefix);
+
+// Id of the current process, for names no other process uses at the same time.
+unsigned long process_id();
 
 enum class MakeDirResult { created, already_exists, missing_parent, failed };
 // Creates one directory level.

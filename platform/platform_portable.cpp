@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,11 +21,30 @@ namespace {
 std::string g_exe_path;
 int64_t g_fixed_now = -1;
 
-const int kOpCount = 6;
+const int kOpCount = 8;
 int g_fail_at[kOpCount];
 int g_calls[kOpCount];
 
+// Crash injection: every file operation counts; the k-th ends the process.
+int g_crash_at = 0;
+int g_file_ops = 0;
+
+// Files another program holds open (native path -> whether it lets others write).
+std::map<std::string, bool> g_held;
+
+// Durability bookkeeping: files written since their last flush, by native
+// path, and replaces that moved such a file over another.
+std::map<std::string, bool> g_unflushed;
+int g_unflushed_replaces = 0;
+
+// Counts one file operation; at the crash point the process ends here, as a
+// power cut would end it: what the stream still buffers is lost.
+void file_operation() {
+    if (g_crash_at != 0 && ++g_file_ops == g_crash_at) _exit(plat_testing::kCrashExit);
+}
+
 bool injected_failure(plat_testing::Op op) {
+    file_operation();
     int i = static_cast<int>(op);
     ++g_calls[i];
     return g_fail_at[i] != 0 && g_calls[i] == g_fail_at[i];
@@ -102,6 +123,7 @@ namespace plat {
 struct File {
     FILE* f;
     bool text;  // "t" mode: newlines are stored as CR LF, as on the host's platform
+    std::string path;  // native
 };
 
 size_t executable_path(char* out, size_t cap) {
@@ -132,9 +154,13 @@ File* open_file(const char* path, const char* mode) {
         if (*p == 't') text = true;
         else m.push_back(*p);
     }
-    FILE* f = std::fopen(native_path(path).c_str(), m.c_str());
+    std::string np = native_path(path);
+    auto held = g_held.find(np);
+    // A holder that shares reading only lets nobody else write.
+    if (held != g_held.end() && !held->second && m.find_first_of("wa+") != std::string::npos) return nullptr;
+    FILE* f = std::fopen(np.c_str(), m.c_str());
     if (!f) return nullptr;
-    return new File{f, text};
+    return new File{f, text, np};
 }
 
 size_t read_file(File* f, void* buf, size_t bytes) {
@@ -143,6 +169,12 @@ size_t read_file(File* f, void* buf, size_t bytes) {
 }
 
 bool write_file(File* f, const void* buf, size_t bytes) {
+    g_unflushed[f->path] = true;
+    if (g_crash_at != 0 && g_file_ops + 1 == g_crash_at) {
+        // Cut in the middle of a write: half of it reaches the file.
+        std::fwrite(buf, 1, bytes / 2, f->f);
+        std::fflush(f->f);
+    }
     if (injected_failure(plat_testing::Op::write)) {
         std::fwrite(buf, 1, bytes / 2, f->f);  // a failing disk may take part of it
         return false;
@@ -159,21 +191,76 @@ bool write_file(File* f, const void* buf, size_t bytes) {
 
 bool at_end_of_file(File* f) { return std::feof(f->f) != 0; }
 
+bool seek_file(File* f, int64_t offset) {
+    file_operation();
+    return offset >= 0 && fseeko(f->f, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+bool set_file_end(File* f) {
+    g_unflushed[f->path] = true;
+    if (injected_failure(plat_testing::Op::truncate)) return false;
+    if (std::fflush(f->f) != 0) return false;
+    off_t pos = ftello(f->f);
+    return pos >= 0 && ftruncate(fileno(f->f), pos) == 0;
+}
+
+bool flush_file(File* f) {
+    if (injected_failure(plat_testing::Op::flush)) return false;
+    if (std::fflush(f->f) != 0 || fsync(fileno(f->f)) != 0) return false;
+    g_unflushed[f->path] = false;
+    return true;
+}
+
 bool close_file(File* f) {
+    bool fail = injected_failure(plat_testing::Op::close);  // a crash here loses what is buffered
     bool ok = std::fclose(f->f) == 0;
     delete f;
-    if (injected_failure(plat_testing::Op::close)) return false;
-    return ok;
+    return ok && !fail;
 }
 
-bool file_exists(const char* path) { return access(native_path(path).c_str(), F_OK) == 0; }
-
-bool remove_file(const char* path) { return std::remove(native_path(path).c_str()) == 0; }
-
-bool replace_file(const char* from, const char* to) {
-    if (injected_failure(plat_testing::Op::rename)) return false;
-    return std::rename(native_path(from).c_str(), native_path(to).c_str()) == 0;
+bool file_exists(const char* path) {
+    file_operation();
+    return access(native_path(path).c_str(), F_OK) == 0;
 }
+
+bool remove_file(const char* path) {
+    file_operation();
+    std::string np = native_path(path);
+    g_unflushed.erase(np);
+    return std::remove(np.c_str()) == 0;
+}
+
+ReplaceResult replace_file(const char* from, const char* to) {
+    if (injected_failure(plat_testing::Op::rename)) return ReplaceResult::failed;
+    std::string f = native_path(from), t = native_path(to);
+    // As on Windows: a file that another handle holds open is not replaced.
+    if (g_held.count(t)) return ReplaceResult::in_use;
+    if (std::rename(f.c_str(), t.c_str()) != 0) return ReplaceResult::failed;
+    auto dirty = g_unflushed.find(f);
+    if (dirty != g_unflushed.end() && dirty->second) ++g_unflushed_replaces;
+    g_unflushed.erase(f);
+    return ReplaceResult::replaced;
+}
+
+std::vector<std::string> files_named_like(const char* path_prefix) {
+    file_operation();
+    std::vector<std::string> names;
+    std::string p = native_path(path_prefix);
+    size_t slash = p.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : p.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? p : p.substr(slash + 1);
+    DIR* d = opendir(dir.c_str());
+    if (!d) return names;
+    while (struct dirent* e = readdir(d)) {
+        struct stat st;
+        if (std::strncmp(e->d_name, base.c_str(), base.size()) != 0) continue;
+        if (stat((dir + e->d_name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.push_back(e->d_name);
+    }
+    closedir(d);
+    return names;
+}
+
+unsigned long process_id() { return static_cast<unsigned long>(getpid()); }
 
 MakeDirResult make_directory(const char* path) {
     if (injected_failure(plat_testing::Op::mkdir)) return MakeDirResult::failed;
@@ -225,6 +312,17 @@ int count_of(Op op) { return g_calls[static_cast<int>(op)]; }
 
 void reset_faults() {
     for (int i = 0; i < kOpCount; ++i) g_fail_at[i] = g_calls[i] = 0;
+    g_crash_at = g_file_ops = 0;
+    g_held.clear();
 }
+
+void crash_at(int k) {
+    g_crash_at = k;
+    g_file_ops = 0;
+}
+
+void hold_open(const char* path, bool shares_writing) { g_held[native_path(path)] = shares_writing; }
+
+int unflushed_replaces() { return g_unflushed_replaces; }
 
 }  // namespace plat_testing

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <io.h>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -45,6 +46,22 @@ bool write_file(File* f, const void* buf, size_t bytes) { return std::fwrite(buf
 
 bool at_end_of_file(File* f) { return std::feof(f->f) != 0; }
 
+// The host's files stay far below 2 GB; the 32-bit offsets of msvcrt suffice
+// and exist on every Windows the host runs on.
+bool seek_file(File* f, int64_t offset) {
+    if (offset < 0 || offset > LONG_MAX) return false;
+    return std::fseek(f->f, static_cast<long>(offset), SEEK_SET) == 0;
+}
+
+bool set_file_end(File* f) {
+    if (std::fflush(f->f) != 0) return false;
+    long pos = std::ftell(f->f);
+    return pos >= 0 && _chsize(_fileno(f->f), pos) == 0;
+}
+
+// _commit is FlushFileBuffers on the stream's handle.
+bool flush_file(File* f) { return std::fflush(f->f) == 0 && _commit(_fileno(f->f)) == 0; }
+
 bool close_file(File* f) {
     bool ok = std::fclose(f->f) == 0;
     delete f;
@@ -55,9 +72,36 @@ bool file_exists(const char* path) { return _access(path, 0) == 0; }
 
 bool remove_file(const char* path) { return DeleteFileA(path) != 0; }
 
-bool replace_file(const char* from, const char* to) {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+ReplaceResult replace_file(const char* from, const char* to) {
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return ReplaceResult::replaced;
+    switch (GetLastError()) {
+        case ERROR_ACCESS_DENIED:  // what Windows (and Wine) says while another handle holds `to`
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return ReplaceResult::in_use;
+        default: return ReplaceResult::failed;
+    }
 }
+
+std::vector<std::string> files_named_like(const char* path_prefix) {
+    std::vector<std::string> names;
+    const char* base = std::strrchr(path_prefix, '\\');
+    base = base ? base + 1 : path_prefix;
+    size_t n = std::strlen(base);
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((std::string(path_prefix) + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        // The pattern also matches short 8.3 names and other letter cases;
+        // keep only names that begin byte for byte as given (GBK trail bytes
+        // may look like ASCII letters).
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && std::strncmp(fd.cFileName, base, n) == 0)
+            names.push_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return names;
+}
+
+unsigned long process_id() { return GetCurrentProcessId(); }
 
 MakeDirResult make_directory(const char* path) {
     if (CreateDirectoryA(path, nullptr)) return MakeDirResult::created;

@@ -17,10 +17,27 @@ void set_now(int64_t seconds);
 
 // Injected failures: the n-th (1-based) call of an operation from now on
 // fails; 0 switches it off. Counters restart at every arm call.
-enum class Op { open, write, close, rename, mkdir, read };
+enum class Op { open, write, close, rename, mkdir, read, flush, truncate };
 void fail_nth(Op op, int n);
 // How many calls of an operation were made since the last reset.
 int count_of(Op op);
+// Switches off injected failures, the crash point and held files.
 void reset_faults();
+
+// Ends the process with status kCrashExit at its k-th file operation from
+// now on (opens, reads, writes, seeks, flushes, closes, renames, removals,
+// listings, existence tests; a write there gets half of its bytes to the
+// file first). 0 switches it off.
+const int kCrashExit = 86;
+void crash_at(int k);
+
+// Plays another program holding `path` open (Windows-style path): a replace
+// of it is refused as "in use", and when the holder shares reading only, it
+// cannot be opened for writing either.
+void hold_open(const char* path, bool shares_writing);
+
+// Replaces, since the program started, that moved a file whose last writes
+// had not been flushed to the disk.
+int unflushed_replaces();
 
 }  // namespace plat_testing

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -35,6 +36,11 @@ void HostTest::SetUp() {
 }
 
 void HostTest::TearDown() {
+    // Whatever a test did, a rewrite leaves no side file behind: each one is
+    // moved into place, removed on failure, or cleared by the next write.
+    std::error_code ec;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root_, ec))
+        EXPECT_EQ(e.path().filename().string().find(".tarvex-new"), std::string::npos) << e.path();
     plat_testing::reset_faults();
     plat_testing::set_now(-1);
     plat_testing::set_executable_path("");
