@@ -32,10 +32,20 @@ int g_file_ops = 0;
 // Files another program holds open (native path -> whether it lets others write).
 std::map<std::string, bool> g_held;
 
+// The key of a held file: its native path with repeated slashes made one,
+// as the system would resolve it.
+std::string held_key(std::string p) {
+    for (size_t i = 1; i < p.size();)
+        if (p[i] == '/' && p[i - 1] == '/') p.erase(i, 1);
+        else ++i;
+    return p;
+}
+
 // Durability bookkeeping: files written since their last flush, by native
 // path, and replaces that moved such a file over another.
 std::map<std::string, bool> g_unflushed;
 int g_unflushed_replaces = 0;
+bool g_disk_sync = true;
 
 // Counts one file operation; at the crash point the process ends here, as a
 // power cut would end it: what the stream still buffers is lost.
@@ -155,7 +165,7 @@ File* open_file(const char* path, const char* mode) {
         else m.push_back(*p);
     }
     std::string np = native_path(path);
-    auto held = g_held.find(np);
+    auto held = g_held.find(held_key(np));
     // A holder that shares reading only lets nobody else write.
     if (held != g_held.end() && !held->second && m.find_first_of("wa+") != std::string::npos) return nullptr;
     FILE* f = std::fopen(np.c_str(), m.c_str());
@@ -206,7 +216,7 @@ bool set_file_end(File* f) {
 
 bool flush_file(File* f) {
     if (injected_failure(plat_testing::Op::flush)) return false;
-    if (std::fflush(f->f) != 0 || fsync(fileno(f->f)) != 0) return false;
+    if (std::fflush(f->f) != 0 || (g_disk_sync && fsync(fileno(f->f)) != 0)) return false;
     g_unflushed[f->path] = false;
     return true;
 }
@@ -234,7 +244,7 @@ ReplaceResult replace_file(const char* from, const char* to) {
     if (injected_failure(plat_testing::Op::rename)) return ReplaceResult::failed;
     std::string f = native_path(from), t = native_path(to);
     // As on Windows: a file that another handle holds open is not replaced.
-    if (g_held.count(t)) return ReplaceResult::in_use;
+    if (g_held.count(held_key(t))) return ReplaceResult::in_use;
     if (std::rename(f.c_str(), t.c_str()) != 0) return ReplaceResult::failed;
     auto dirty = g_unflushed.find(f);
     if (dirty != g_unflushed.end() && dirty->second) ++g_unflushed_replaces;
@@ -321,8 +331,10 @@ void crash_at(int k) {
     g_file_ops = 0;
 }
 
-void hold_open(const char* path, bool shares_writing) { g_held[native_path(path)] = shares_writing; }
+void hold_open(const char* path, bool shares_writing) { g_held[held_key(native_path(path))] = shares_writing; }
 
 int unflushed_replaces() { return g_unflushed_replaces; }
+
+void set_disk_sync(bool on) { g_disk_sync = on; }
 
 }  // namespace plat_testing

@@ -40,4 +40,9 @@ void hold_open(const char* path, bool shares_writing);
 // had not been flushed to the disk.
 int unflushed_replaces();
 
+// Whether flush_file waits for the disk (fsync); on by default, as for the
+// benchmarks. Tests that only need the order of flushes and replaces (which
+// unflushed_replaces checks) may switch it off.
+void set_disk_sync(bool on);
+
 }  // namespace plat_testing

@@ -30,6 +30,8 @@ void HostTest::SetUp() {
     plat_testing::set_executable_path(exe.c_str());
     plat_testing::reset_faults();
     plat_testing::set_now(-1);
+    // The order of flushes and replaces is checked; waiting for the disk is not.
+    plat_testing::set_disk_sync(false);
     char cwd[4096];
     old_cwd_ = getcwd(cwd, sizeof cwd) ? cwd : "/";
     ASSERT_EQ(chdir(root_.c_str()), 0);
