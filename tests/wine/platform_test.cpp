@@ -2,6 +2,9 @@
 // executable path, TARVEX.ini through GetPrivateProfileStringA (the native
 // build's own reader must give the same answers), directories, file
 // replacement and the log's CR LF lines. These call the core directly.
+#include <windows.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "common/log.h"
@@ -42,9 +45,28 @@ WINE_TEST(platform_directories_and_replacement) {
     CHECK(plat::make_directory(host_path("pt_missing\\child").c_str()) == plat::MakeDirResult::missing_parent);
     write_text("pt_dir\\a", "old");
     write_text("pt_dir\\b", "new");
-    CHECK(plat::replace_file(host_path("pt_dir\\b").c_str(), host_path("pt_dir\\a").c_str()));
+    CHECK(plat::replace_file(host_path("pt_dir\\b").c_str(), host_path("pt_dir\\a").c_str()) ==
+          plat::ReplaceResult::replaced);
     CHECK_EQ(read_bytes("pt_dir\\a"), Bytes({'n', 'e', 'w'}));
     CHECK(!file_exists("pt_dir\\b"));
+
+    // Held open by another handle, even one that shares everything: "in use".
+    write_text("pt_dir\\b", "newer");
+    HANDLE held = CreateFileA(host_path("pt_dir\\a").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    CHECK(plat::replace_file(host_path("pt_dir\\b").c_str(), host_path("pt_dir\\a").c_str()) ==
+          plat::ReplaceResult::in_use);
+    CloseHandle(held);
+    std::vector<std::string> both = plat::files_named_like(host_path("pt_dir\\").c_str());
+    std::sort(both.begin(), both.end());
+    CHECK(both == std::vector<std::string>({"a", "b"}));
+    CHECK(plat::files_named_like(host_path("pt_dir\\b").c_str()) == std::vector<std::string>({"b"}));
+
+    // In place: seek, cut at the position, flush to the disk.
+    plat::File* f = plat::open_file(host_path("pt_dir\\b").c_str(), "r+b");
+    CHECK(f && plat::seek_file(f, 2) && plat::write_file(f, "W", 1) && plat::set_file_end(f) && plat::flush_file(f));
+    if (f) plat::close_file(f);
+    CHECK_EQ(read_bytes("pt_dir\\b"), Bytes({'n', 'e', 'W'}));
 }
 
 WINE_TEST(platform_log_lines_end_in_crlf_with_a_local_stamp) {

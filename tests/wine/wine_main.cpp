@@ -103,6 +103,20 @@ void local_now(int* hour, int* minute, int* second) {
     *second = t.wSecond;
 }
 
+// Side files that a rewrite left anywhere below `dir`: none may outlive a test.
+void check_no_side_files(const std::string& dir) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) check_no_side_files(dir + name + "\\");
+        else if (name.find(".tarvex-new") != std::string::npos) report_failure(__FILE__, __LINE__, "side file left: " + dir + name);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
 int main(int argc, char** argv) {
     // Set by the scripts: natively or under qemu, so a log says what ran.
     if (const char* way = std::getenv("TARVEX_WINE_WAY")) std::printf("%s\n", way);
@@ -128,6 +142,7 @@ int main(int argc, char** argv) {
         int before = g_failures;
         clear_log();
         t.fn();
+        check_no_side_files(host_dir());
         ++run;
         std::printf("%s %s\n", g_failures == before ? "ok    " : "FAILED", t.name);
     }
