@@ -19,6 +19,13 @@ file(WRITE ${CMAKE_BINARY_DIR}/TARVEX.def "${def_text}")
 # Static runtime: the DLL imports only Windows system DLLs.
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
+# Windows XP SP3 and later, as the host runs there: the headers then declare
+# no newer API, so the compiler refuses it, and the process-module functions
+# come from psapi.dll (PSAPI_VERSION 1) instead of Windows 7's KERNEL32. The
+# harness's check names the oldest Windows the imports need and the Wine
+# suite checks every import against the functions XP SP3 has.
+set(OLDEST_WINDOWS _WIN32_WINNT=0x0501 WINVER=0x0501 NTDDI_VERSION=0x05010300 PSAPI_VERSION=1)
+
 # Float arithmetic in SSE registers: single-precision results are rounded at
 # every step, as on the native build, instead of kept wider on the x87 stack.
 add_compile_options(-msse2 -mfpmath=sse)
@@ -34,13 +41,14 @@ if(NOT EXISTS ${TARVEX_SQLITE_DIR}/sqlite3.c)
 endif()
 add_library(sqlite_win32 OBJECT ${TARVEX_SQLITE_DIR}/sqlite3.c)
 set_target_properties(sqlite_win32 PROPERTIES COMPILE_OPTIONS "-O2;-w")
-target_compile_definitions(sqlite_win32 PRIVATE SQLITE_OMIT_LOAD_EXTENSION=1)
+target_compile_definitions(sqlite_win32 PRIVATE SQLITE_OMIT_LOAD_EXTENSION=1 ${OLDEST_WINDOWS})
 
 # The core with the Win32 platform, compiled once: the DLL is made of it, and
 # the Wine suite links it too, to check the platform layer against Windows.
 add_library(core_win32 OBJECT ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_win32.cpp
             ${CMAKE_SOURCE_DIR}/platform/windows_win32.cpp)
 target_include_directories(core_win32 SYSTEM PRIVATE ${TARVEX_SQLITE_DIR})
+target_compile_definitions(core_win32 PRIVATE ${OLDEST_WINDOWS})
 
 # The version resource, from the project version; compiled by windres with
 # none of the C++ options.
@@ -60,6 +68,8 @@ file(GLOB harness_lib_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/harnes
 list(FILTER harness_lib_sources EXCLUDE REGEX "_portable\\.cpp$")
 add_library(harness_lib STATIC ${harness_lib_sources} ${CMAKE_SOURCE_DIR}/host/export_table.cpp)
 add_executable(harness ${CMAKE_SOURCE_DIR}/tools/harness/harness_main.cpp)
+target_compile_definitions(harness_lib PRIVATE ${OLDEST_WINDOWS})
+target_compile_definitions(harness PRIVATE ${OLDEST_WINDOWS})
 target_link_libraries(harness PRIVATE harness_lib)
 target_link_options(harness PRIVATE ${STATIC_RUNTIME})
 

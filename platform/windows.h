@@ -68,7 +68,9 @@ bool remote_write(Process* p, uint32_t address, const void* data, size_t bytes);
 bool remote_read(Process* p, uint32_t address, void* out, size_t bytes);
 
 // ---- Memory of another process and starting a program (Advanced GET) ----
-constexpr uint32_t kAccessAll = 0x1FFFFF;  // PROCESS_ALL_ACCESS
+// PROCESS_ALL_ACCESS as Windows XP defines it; XP refuses the wider 0x1FFFFF
+// of later headers outright, and later Windows accept this value too.
+constexpr uint32_t kAccessAll = 0x1F0FFF;
 constexpr int kShowHidden = 0;             // SW_HIDE
 
 // One region of a process's address space as VirtualQueryEx reports it:

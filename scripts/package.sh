@@ -29,28 +29,46 @@ cp "$top"/docs/images/*.svg "$stage/文档/images/"
 cp "$stage/TARVEX.ini" "$stage/文档/"  # the pages link it beside them
 for f in "$top"/docs/samples/*.csv; do crlf < "$f" > "$stage/文档/samples/$(basename "$f")"; done
 
+# The table of exports that act on other programs, from the overview page
+# (docs/README.md, section "对其他程序的动作"), as plain text: one paragraph
+# per row, Markdown marks dropped.
+actions=$(awk '/^## 对其他程序的动作/ {on = 1; next} on && /^## / {exit} on && /^\|/ {print}' "$top/docs/README.md" |
+  tail -n +3 | sed 's/`//g; s/\*\*//g; s/\[\([^]]*\)\]([^)]*)/\1/g' |
+  awk -F'|' '{for (i = 2; i <= 5; i++) gsub(/^ +| +$/, "", $i);
+              printf "  %s\n    做什么：%s\n    哪一次调用会做：%s\n    怎样不让它每次刷新都做：%s\n", $2, $3, $4, $5}')
+[ -n "$actions" ] || { echo "no table of actions on other programs in docs/README.md"; exit 1; }
+
 cat > "$stage/说明.utf8" <<TEXT
 TARVEX $version —— 大智慧公式扩展库
 
 一、安装
-1. 把 TARVEX.dll 复制到大智慧主程序所在的目录（放着大智慧的 exe 和 data、userdata 目录的那个目录）。
+0. 要求：Windows XP SP3 或更新的 Windows（32 位、64 位都可以），32 位的大智慧。
+   安装或更换 TARVEX.dll 之前先关闭大智慧。
+1. 把 TARVEX.dll 复制到大智慧主程序目录（放着大智慧的 exe 和 data、userdata 目录的那个目录）。
 2. 需要改路径或名字时，把 TARVEX.ini 也复制过去再编辑（GBK 编码；里面每个键都注释掉了，
    原样放过去不改变任何行为）。不放时所有路径都取大智慧目录下的默认位置。
 3. 在公式里调用，例如：现在:"TARVEX@systime"(0);
    "公式示例" 目录里每组函数一个文本文件，每一段是一个完整的公式，可以直接复制到公式编辑器。
-4. 出错时原因写在大智慧工作目录下的 TARVEX.log。
+4. 确认已经载入：公式 现在:"TARVEX@systime"(0); 在最后一根 K 线上显示当前时间（如 93105）。
+5. 出错时原因多数写在大智慧工作目录下的 TARVEX.log（有些失败不写日志，见各文档页面）。
 
 二、文件
   TARVEX.dll     公式扩展库（32 位），文件属性里可以看到版本 $version
   TARVEX.ini     带注释的示例配置文件
   harness.exe    测试工具：不开大智慧也能在示例 K 线上试函数，并把结果画成 SVG 图，例如
                    harness.exe call TARVEX.dll TlineAll --csv 文档\\samples\\day_bars.csv --p1-series close --p2 5 --p4 120 --svg 图.svg
-                 harness.exe check TARVEX.dll 检查 DLL 并显示它的版本。
+                 harness.exe check TARVEX.dll 检查 DLL，显示它的版本和它需要的最老的 Windows。
+                 harness 读的是 harness.exe 所在目录的 TARVEX.ini，请在单独的试用目录里用它。
   公式示例\\      各组函数的公式示例
   文档\\          中文说明，从 文档\\README.md 看起
 
 三、注意
   TDXTrade、LKBS 会真实下单，请先用模拟账户试。
+
+四、会操作其他程序的函数
+  大智慧每次刷新都重算公式，下面这些函数放在一直显示的公式里就会反复动作：
+
+$actions
 TEXT
 to_gbk "$stage/说明.utf8" "$stage/说明.txt"
 rm "$stage/说明.utf8"

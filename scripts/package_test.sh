@@ -2,7 +2,9 @@
 # Checks the release bundle as a user gets it: scripts/package.sh makes it,
 # it unpacks, its harness passes `check` on its DLL under Wine and prints the
 # project version, the harness draws a chart from its sample CSV and the
-# picture renders to PNG, and every text file in it is GBK with CRLF ends.
+# picture renders to PNG, every text file in it is GBK with CRLF ends, and
+# 说明.txt names the oldest Windows and carries the overview's table of the
+# exports that act on other programs.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/wine_env.sh"
@@ -27,12 +29,22 @@ while IFS= read -r -d '' f; do
   [ "$(tr -cd '\n' < "$f" | wc -c)" = "$(grep -c $'\r$' "$f")" ] || fail "${f#$out/} has line ends without CR"
   texts=$((texts + 1))
 done < <(find "$out" -type f \( -name '*.txt' -o -name '*.ini' -o -name '*.md' -o -name '*.csv' \) -print0)
-iconv -f GBK -t UTF-8 "$out/说明.txt" | grep -q 'TARVEX.dll' || fail "说明.txt does not say where the DLL goes"
+guide=$(iconv -f GBK -t UTF-8 "$out/说明.txt")
+echo "$guide" | grep -q 'TARVEX.dll' || fail "说明.txt does not say where the DLL goes"
+echo "$guide" | grep -q 'Windows XP SP3' || fail "说明.txt does not name the oldest Windows"
+# Every export of the overview's table of actions on other programs is in 说明.txt too.
+acting=$(awk '/^## 对其他程序的动作/ {on = 1; next} on && /^## / {exit} on && /^\| `/ {print $2}' "$top/docs/README.md" |
+  grep -o '`[A-Za-z0-9_]*`' | tr -d '`')
+[ "$(echo "$acting" | wc -w)" -ge 10 ] || fail "no table of actions on other programs in docs/README.md"
+for fn in $acting; do
+  echo "$guide" | grep -q "^  [^ ]*$fn" || fail "说明.txt does not list $fn among the exports that act on other programs"
+done
 
 cd "$out"
 check=$(wine_run harness.exe check TARVEX.dll) || { echo "$check"; fail "harness check failed on the bundle's DLL"; }
 echo "$check" | grep -qx "version $version.0" || { echo "$check"; fail "the DLL does not carry version $version"; }
 echo "$check" | grep -q "FileDescription: 大智慧公式扩展库" || fail "no Chinese description in the DLL's version"
+echo "$check" | grep -q "^oldest Windows: Windows XP SP3 " || { echo "$check"; fail "the DLL needs more than Windows XP SP3"; }
 wine_run harness.exe call TARVEX.dll TlineAll --csv 文档/samples/day_bars.csv --p1-series close --p2 5 --p4 120 \
   --svg levels.svg >/dev/null || fail "harness call --svg failed"
 rsvg-convert levels.svg -o levels.png || fail "the picture does not render"

@@ -10,6 +10,7 @@
 #include "host/export_table.h"
 #include "tools/harness/lib/bars_input.h"
 #include "tools/harness/lib/pe_image.h"
+#include "tools/harness/lib/windows_imports.h"
 
 namespace {
 
@@ -54,6 +55,10 @@ std::vector<unsigned char> tiny_dll() {
     puts_at(b, base + 0x70, "?savedata0@@YGHPADJ0M@Z");
     put32(b, base + 0x100 + 12, 0x1180);  // first descriptor's name; the second is all zero
     puts_at(b, base + 0x180, "KERNEL32.dll");
+    put32(b, base + 0x100, 0x11A0);       // its lookup table: a name, an ordinal, the end
+    put32(b, base + 0x1A0, 0x11C0);
+    put32(b, base + 0x1A4, 0x80000007);
+    puts_at(b, base + 0x1C2, "WinExec");  // after the 2-byte hint
     return b;
 }
 
@@ -138,6 +143,40 @@ TEST(PeImage, ReadsMachineExportsAndImports) {
     EXPECT_TRUE(pe.is_dll);
     EXPECT_EQ(pe.exports, (std::vector<std::string>{"_systime@4", "?savedata0@@YGHPADJ0M@Z"}));
     EXPECT_EQ(pe.imports, (std::vector<std::string>{"KERNEL32.dll"}));
+    using Imports = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(pe.imported_functions, (Imports{{"KERNEL32.dll", "WinExec"}, {"KERNEL32.dll", "#7"}}));
+    // A name that lies outside every section is damage, not a name.
+    std::vector<unsigned char> damaged = tiny_dll();
+    put32(damaged, 0x200 + 0x1A0, 0x9000);
+    EXPECT_FALSE(read_pe_image(damaged, &pe, &error));
+}
+
+TEST(WindowsImports, TheOldestWindowsIsTheNewestThatAnyImportNeeds) {
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> imports;
+        WindowsVersion oldest;
+        size_t beyond_xp;
+    };
+    const Case cases[] = {
+        {{}, WindowsVersion::xp_sp3, 0},
+        {{{"KERNEL32.dll", "WinExec"}, {"psapi.dll", "EnumProcessModules"}, {"msvcrt.dll", "_localtime64"}},
+         WindowsVersion::xp_sp3, 0},
+        {{{"KERNEL32.dll", "K32EnumProcessModules"}, {"KERNEL32.dll", "GetTickCount64"}}, WindowsVersion::win7, 2},
+        {{{"kernel32.DLL", "GetSystemTimePreciseAsFileTime"}, {"USER32.dll", "SendMessageA"}},
+         WindowsVersion::win8, 1},
+        // Listed for another DLL, part of a listed name, or imported by
+        // ordinal: not known to exist on XP SP3.
+        {{{"USER32.dll", "WinExec"}}, WindowsVersion::unknown, 1},
+        {{{"KERNEL32.dll", "Exec"}}, WindowsVersion::unknown, 1},
+        {{{"KERNEL32.dll", "#7"}, {"KERNEL32.dll", "K32EnumProcesses"}}, WindowsVersion::unknown, 2},
+    };
+    for (const Case& c : cases) {
+        ImportNeeds needs = import_needs(c.imports);
+        EXPECT_EQ(needs.oldest, c.oldest) << windows_name(needs.oldest);
+        EXPECT_EQ(needs.beyond_xp.size(), c.beyond_xp);
+    }
+    EXPECT_EQ(import_needs({{"KERNEL32.dll", "K32EnumProcessModules"}}).beyond_xp,
+              (std::vector<std::string>{"KERNEL32.dll K32EnumProcessModules: Windows 7"}));
 }
 
 TEST(PeImage, DamagedFilesAreRefusedWithoutReadingPastThem) {

@@ -1,11 +1,13 @@
-// The DLL as the host loads it: its export name table and imports, and the
-// clock exports called through their exact symbols.
+// The DLL as the host loads it: its export name table and imports (all of
+// them present on Windows XP SP3), and the clock exports called through
+// their exact symbols.
 #include <algorithm>
 
 #include "host/export_table.h"
 #include "tests/wine/wine_check.h"
 #include "tools/harness/lib/dll_host.h"
 #include "tools/harness/lib/pe_image.h"
+#include "tools/harness/lib/windows_imports.h"
 
 WINE_TEST(dll_exports_exactly_the_built_symbols) {
     PeImage pe;
@@ -23,6 +25,12 @@ WINE_TEST(dll_exports_exactly_the_built_symbols) {
     std::sort(actual.begin(), actual.end());
     CHECK(actual == expected);
     for (const std::string& dll : pe.imports) CHECK(is_system_dll(dll));
+    // The host runs on Windows XP SP3 and later: every imported function is
+    // one XP SP3 exports, from the list the build allows.
+    CHECK(pe.imported_functions.size() > 100u);
+    ImportNeeds needs = import_needs(pe.imported_functions);
+    for (const std::string& beyond : needs.beyond_xp) CHECK_EQ(beyond, std::string());
+    CHECK_EQ(windows_name(needs.oldest), std::string("Windows XP SP3"));
 }
 
 WINE_TEST(systime_fills_the_last_slot_with_hhmmss) {

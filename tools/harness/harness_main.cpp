@@ -2,8 +2,9 @@
 // build. It loads a TARVEX.dll by path, builds a call record from a CSV of
 // bars or the built-in sample chart, calls one export through its exact
 // symbol and prints the return value and the result slots. It also checks a
-// DLL file: machine type, the exported symbols against the export list, and
-// the imported DLLs.
+// DLL file: machine type, the exported symbols against the export list, the
+// imported DLLs, and the oldest Windows its imported functions need (the
+// host runs on Windows XP SP3 and later, so nothing newer may be needed).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,7 @@
 #include "tools/harness/lib/gbk_utf8.h"
 #include "tools/harness/lib/dll_host.h"
 #include "tools/harness/lib/pe_image.h"
+#include "tools/harness/lib/windows_imports.h"
 
 namespace {
 
@@ -91,6 +93,11 @@ int check_dll(const char* path) {
         ok = ok && system;
         std::printf("imports %s%s\n", dll.c_str(), system ? "" : "  <- not a Windows system DLL");
     }
+    ImportNeeds needs = import_needs(pe.imported_functions);
+    std::printf("oldest Windows: %s (%zu imported functions)\n", windows_name(needs.oldest),
+                pe.imported_functions.size());
+    for (const std::string& beyond : needs.beyond_xp) std::printf("  %s\n", beyond.c_str());
+    ok = ok && needs.oldest == WindowsVersion::xp_sp3;
     std::puts(ok ? "check passed" : "check FAILED");
     return ok ? 0 : 1;
 }

@@ -132,6 +132,31 @@ void read_version(Reader& r, const std::vector<Section>& sections, uint32_t reso
     read_version_block(r, data, data + size, 0, false, out);
 }
 
+// The functions one import descriptor at `d` names: its lookup table (the
+// address table when a linker left no lookup table), up to the zero entry.
+void read_import_names(Reader& r, const std::vector<Section>& sections, size_t d, const std::string& dll,
+                       std::vector<std::pair<std::string, std::string>>* out) {
+    uint32_t table = r.u32(d);
+    if (table == 0) table = r.u32(d + 16);
+    size_t at = file_offset(sections, table);
+    if (!at) return;
+    // A damaged table without its zero entry ends at the file's end (r.ok).
+    for (;; at += 4) {
+        uint32_t entry = r.u32(at);
+        if (!r.ok || entry == 0) return;
+        if (entry & 0x80000000u) {
+            out->push_back({dll, "#" + std::to_string(entry & 0xFFFF)});
+            continue;
+        }
+        size_t hint = file_offset(sections, entry);  // a 2-byte hint, then the name
+        if (!hint) {
+            r.ok = false;
+            return;
+        }
+        out->push_back({dll, r.text(hint + 2)});
+    }
+}
+
 }  // namespace
 
 bool read_pe_image(const std::vector<unsigned char>& file, PeImage* out, std::string* error) {
@@ -166,6 +191,7 @@ bool read_pe_image(const std::vector<unsigned char>& file, PeImage* out, std::st
             uint32_t name = r.u32(d + 12);
             if (name == 0) break;
             out->imports.push_back(r.text(file_offset(sections, name)));
+            read_import_names(r, sections, d, out->imports.back(), &out->imported_functions);
         }
     }
     if (!r.ok) return *error = "truncated or damaged PE file", false;

@@ -1,6 +1,6 @@
 // Reads what the host's loader would see in a DLL file: machine type, image
-// kind, the export name table and the imported DLLs. Portable, so the
-// checks run natively as well as under Wine.
+// kind, the export name table and the imported DLLs and functions. Portable,
+// so the checks run natively as well as under Wine.
 #pragma once
 
 #include <string>
@@ -13,6 +13,9 @@ struct PeImage {
     bool is_dll = false;        // characteristics IMAGE_FILE_DLL
     std::vector<std::string> exports;  // names in the export name table
     std::vector<std::string> imports;  // imported DLL names
+    // Every imported function with its DLL, as the loader resolves them: by
+    // name, or "#n" for one imported by ordinal n.
+    std::vector<std::pair<std::string, std::string>> imported_functions;
     // The version resource: the fixed file version ("1.0.0.0", empty when the
     // file has none) and the texts of its string table (key, value) in UTF-8.
     std::string file_version;
