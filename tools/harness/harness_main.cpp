@@ -3,7 +3,8 @@
 // bars or the built-in sample chart, calls one export through its exact
 // symbol and prints the return value and the result slots. It also checks a
 // DLL file: machine type, the exported symbols against the export list, and
-// the imported DLLs.
+// the imported DLLs; a TDX plug-in (TARVEX_TDX.dll, 32- or 64-bit) is told
+// apart and checked for its one export.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include "tools/harness/lib/chart_svg.h"
 #include "tools/harness/lib/gbk_utf8.h"
 #include "tools/harness/lib/dll_host.h"
+#include "tools/harness/lib/dll_kind.h"
 #include "tools/harness/lib/pe_image.h"
 
 namespace {
@@ -25,7 +27,7 @@ namespace {
 void usage() {
     std::puts(
         "usage:\n"
-        "  harness check TARVEX.dll\n"
+        "  harness check TARVEX.dll | TARVEX_TDX.dll\n"
         "  harness call TARVEX.dll FUNCTION [options]\n"
         "  harness savedata0 TARVEX.dll NAME TIME CODE VALUE\n"
         "  harness list\n"
@@ -61,12 +63,17 @@ int check_dll(const char* path) {
     std::string error;
     if (!read_pe_image(std::vector<unsigned char>(bytes.begin(), bytes.end()), &pe, &error))
         return std::printf("%s: %s\n", path, error.c_str()), 1;
-    bool ok = pe.machine == 0x14C && pe.is_dll;
-    std::printf("machine 0x%X (%s), %s\n", pe.machine, pe.machine == 0x14C ? "i386" : "not i386",
-                pe.is_dll ? "DLL" : "not a DLL");
+    // TARVEX.dll is checked against the export list; the TDX plug-in (32- or
+    // 64-bit) exports RegisterTdxFunc and nothing else.
+    const DllKind kind = dll_kind(pe);
+    const bool plugin = kind != DllKind::kDzhLibrary;
+    bool ok = pe.is_dll && (plugin ? kind != DllKind::kTdxPluginOther : pe.machine == kMachineI386);
+    std::printf("machine 0x%X (%s), %s\n", pe.machine, machine_name(pe.machine), pe.is_dll ? "DLL" : "not a DLL");
+    std::printf("kind: %s\n", dll_kind_text(kind));
     std::set<std::string> exported(pe.exports.begin(), pe.exports.end());
-    int built = 0;
-    for (int i = 0; i < kExportCount; ++i) {
+    int built = plugin ? 1 : 0;
+    if (plugin) exported.erase(kTdxRegisterSymbol);
+    for (int i = 0; i < kExportCount && !plugin; ++i) {
         const ExportEntry& e = kExportTable[i];
         bool present = exported.erase(e.symbol) > 0;
         built += e.built;

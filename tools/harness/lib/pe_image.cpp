@@ -147,8 +147,11 @@ bool read_pe_image(const std::vector<unsigned char>& file, PeImage* out, std::st
     out->is_dll = (r.u16(coff + 18) & 0x2000) != 0;
     size_t opt = coff + 20;
     out->pe32 = r.u16(opt) == 0x10B;
-    if (!out->pe32) return *error = "not a PE32 (32-bit) image", false;
-    uint32_t export_rva = r.u32(opt + 96), import_rva = r.u32(opt + 104), resource_rva = r.u32(opt + 112);
+    // PE32+ (a 64-bit image): the data directories lie 16 bytes further on.
+    const bool pe32_plus = r.u16(opt) == 0x20B;
+    if (!out->pe32 && !pe32_plus) return *error = "not a PE32 or PE32+ image", false;
+    const size_t dirs = opt + (pe32_plus ? 112 : 96);
+    uint32_t export_rva = r.u32(dirs), import_rva = r.u32(dirs + 8), resource_rva = r.u32(dirs + 16);
     std::vector<Section> sections;
     for (uint32_t i = 0; i < nsections; ++i) {
         size_t s = opt + opt_size + 40 * i;
