@@ -1,8 +1,11 @@
-// The TDX plug-in's front end on the arrays a terminal may hand it. The labels of every function against the routines, through the
+// The TDX plug-in's front end on the arrays a terminal may hand it, and its
+// docs page. The labels of every function against the routines, through the
 // built DLLs, are the TDX-shaped host's test (tests/tdx_host).
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <sstream>
 
 #include "tdx_plugin/tdx_functions.h"
 #include "tdx_plugin/tdx_plugin.h"
@@ -51,4 +54,17 @@ TEST(TdxPlugin, OddArraysFromTheTerminal) {
     run_tdx_function(kTdxFunctions[0], 0, out.data(), nullptr, nullptr, nullptr);
     EXPECT_EQ(out[0], -777.0f);
     run_tdx_function(kTdxFunctions[0], 5, nullptr, nullptr, nullptr, nullptr);
+}
+
+TEST(TdxPlugin, DocsPageListsEveryNumber) {
+    std::ifstream in(std::string(TARVEX_SOURCE_DIR) + "/docs/tdx_plugin.md");
+    std::stringstream ss;
+    ss << in.rdbuf();
+    const std::string page = ss.str();  // UTF-8, as the u8 texts below
+    for (int r = 0; r < kTdxFunctionCount; ++r) {
+        const TdxFunction& f = kTdxFunctions[r];
+        const std::string row = "| " + std::to_string(f.number) + " | `" + f.name + "` | " +
+                                (f.c == TdxInputC::kLookBack ? u8"回看根数" : u8"合并比例") + " |";
+        EXPECT_NE(page.find(row), std::string::npos) << row;
+    }
 }
