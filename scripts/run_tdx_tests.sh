@@ -31,17 +31,16 @@ run_host() {
 }
 
 # The 64-bit side: Wine's 64-bit loader started directly (the wine command
-# would start the 32-bit one first), its own prefix and wineserver, none of
-# the 32-bit way's emulation settings.
+# would start the 32-bit one first), with its own prefix (made by that first
+# start when missing, about half a minute) and wineserver. The
+# emulated way's settings stay: they act only on 32-bit programs the prefix's
+# start-up may run, and on a wineserver reading their memory.
 wine64_run() {
   (
-    unset LD_PRELOAD QEMU_GUEST_BASE
     export WINEPREFIX=$TARVEX_WINE64_PREFIX WINEARCH=win64 WINELOADER=$WINE64
     if [ -f "$WINEPREFIX/system.reg" ] && ! grep -qx "#arch=win64" "$WINEPREFIX/system.reg"; then
       rm -rf "$WINEPREFIX"
     fi
-    mkdir -p "$WINEPREFIX"
-    "$WINE64" wineboot -u >/dev/null 2>&1 </dev/null
     local out status=0
     out=$(mktemp /tmp/tarvex-wine-out-XXXXXX)
     "$WINE64" "$@" >"$out" 2>/dev/null || status=$?
