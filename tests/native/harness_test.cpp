@@ -156,18 +156,17 @@ TEST(PeImage, DamagedFilesAreRefusedWithoutReadingPastThem) {
 }
 
 TEST(PeImage, ReadsA64BitImageAndTellsTheKinds) {
-    // tiny_dll() as PE32+: a 240-byte optional header whose data directories
-    // lie 16 bytes further on, the section table after it.
+    // tiny_dll() as PE32+: a 240-byte optional header, its data directories
+    // 16 bytes further on, the section table after it.
     std::vector<unsigned char> b = tiny_dll();
-    const size_t coff = 0x44, opt = coff + 20;
-    std::vector<unsigned char> section(b.begin() + opt + 224, b.begin() + opt + 264);
-    std::fill(b.begin() + opt + 96, b.begin() + opt + 264, 0);
-    std::copy(section.begin(), section.end(), b.begin() + opt + 240);
-    put16(b, coff, 0x8664);
-    put16(b, coff + 16, 240);
+    const size_t opt = 0x44 + 20;
+    std::copy_backward(b.begin() + opt + 224, b.begin() + opt + 264, b.begin() + opt + 280);
+    std::copy_backward(b.begin() + opt + 96, b.begin() + opt + 112, b.begin() + opt + 128);
+    std::fill(b.begin() + opt + 96, b.begin() + opt + 112, 0);
+    std::fill(b.begin() + opt + 224, b.begin() + opt + 240, 0);
+    put16(b, 0x44, 0x8664);
+    put16(b, 0x44 + 16, 240);
     put16(b, opt, 0x20B);
-    put32(b, opt + 112, 0x1000);
-    put32(b, opt + 120, 0x1100);
     PeImage pe;
     std::string error;
     ASSERT_TRUE(read_pe_image(b, &pe, &error)) << error;
