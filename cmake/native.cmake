@@ -5,7 +5,7 @@ set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-
 # SQLite natively from Debian's libsqlite3-dev, the version the DLL links in.
 find_package(SQLite3 REQUIRED)
 
-add_library(tarvex_core STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp
+add_library(tarvex_core STATIC ${CORE_SOURCES} ${TDX_PLUGIN_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp
             ${CMAKE_SOURCE_DIR}/platform/windows_portable.cpp)
 target_compile_options(tarvex_core PRIVATE ${SANITIZE})
 target_link_libraries(tarvex_core PUBLIC SQLite::SQLite3)

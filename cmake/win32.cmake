@@ -90,3 +90,6 @@ foreach(source ${fixture_sources})
   target_link_options(${fixture} PRIVATE ${STATIC_RUNTIME})
   add_dependencies(wine_tests ${fixture})
 endforeach()
+
+# TARVEX_TDX.dll, 32-bit, and its TDX-shaped host test.
+include(${CMAKE_SOURCE_DIR}/cmake/tdx_plugin.cmake)

@@ -2,9 +2,10 @@
 # The release bundle: dist/TARVEX-<version>.zip, for a user who installs from
 # one archive. At its top 说明.txt (how to install), TARVEX.dll, the commented
 # TARVEX.ini and harness.exe; 公式示例\ one file of formulas per group of
-# exports; 文档\ the Chinese pages with their pictures and sample CSVs. Every
-# text file in it is GBK with CRLF line ends, as Windows editors and the host
-# expect; the pictures stay UTF-8 SVG, the encoding they declare.
+# exports; 文档\ the Chinese pages with their pictures and sample CSVs;
+# 通达信插件\32位\ and 64位\ the two builds of the TDX plug-in TARVEX_TDX.dll.
+# Every text file in it is GBK with CRLF line ends, as Windows editors and the
+# host expect; the pictures stay UTF-8 SVG, the encoding they declare.
 # The version is the project version in CMakeLists.txt, the one the DLL's
 # version resource carries.
 set -euo pipefail
@@ -21,6 +22,9 @@ crlf() { sed 's/\r$//; s/$/\r/'; }
 to_gbk() { sed 's/−/-/g' "$1" | iconv -f UTF-8 -t GBK | crlf > "$2"; }
 
 cp "$top/build/win32/TARVEX.dll" "$top/build/win32/harness.exe" "$stage/"
+mkdir -p "$stage/通达信插件/32位" "$stage/通达信插件/64位"
+cp "$top/build/win32/TARVEX_TDX.dll" "$stage/通达信插件/32位/"
+cp "$top/build/win64/TARVEX_TDX.dll" "$stage/通达信插件/64位/"
 crlf < "$top/docs/TARVEX.ini" > "$stage/TARVEX.ini"  # already GBK
 mkdir -p "$stage/公式示例" "$stage/文档/images" "$stage/文档/samples"
 for f in "$top"/docs/examples/*.txt; do to_gbk "$f" "$stage/公式示例/$(basename "$f")"; done
@@ -61,6 +65,9 @@ TARVEX $version —— 大智慧公式扩展库
                  harness 读的是 harness.exe 所在目录的 TARVEX.ini，请在单独的试用目录里用它。
   公式示例\\      各组函数的公式示例
   文档\\          中文说明，从 文档\\README.md 看起
+  通达信插件\\    TARVEX_TDX.dll：在通达信里用趋势线函数（Tline、TlineLow、TlineAll、TLineS、TlineNear）的
+                 公式插件，32位\\ 给 32 位通达信，64位\\ 给 64 位通达信；放进通达信的 T0002\\dlls，
+                 在公式管理器里绑定后用 TDXDLL1(编号,C,5,240) 调用，见 文档\\tdx_plugin.md
 
 三、注意
   TDXTrade、LKBS 会真实下单，请先用模拟账户试。
@@ -76,5 +83,5 @@ rm "$stage/说明.utf8"
 mkdir -p "$top/dist"
 zip_file=$top/dist/TARVEX-$version.zip
 rm -f "$zip_file"
-(cd "$stage" && zip -q -X -r "$zip_file" 说明.txt TARVEX.dll TARVEX.ini harness.exe 公式示例 文档)
+(cd "$stage" && zip -q -X -r "$zip_file" 说明.txt TARVEX.dll TARVEX.ini harness.exe 公式示例 文档 通达信插件)
 echo "$zip_file"

@@ -23,6 +23,9 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 install_missing cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 wine wine32:i386 \
                 xvfb xauth locales libsqlite3-dev sqlite3 tcl dpkg-dev
+# The TDX formula plug-in is also built for the 64-bit TDX terminals and its
+# host test runs under Wine's 64-bit side, which runs natively on every kernel.
+install_missing g++-mingw-w64-x86-64 wine64
 # The harness's pictures are checked by rendering them (rsvg-convert, with a
 # Chinese font); the release bundle is a zip.
 install_missing librsvg2-bin fonts-wqy-microhei zip unzip
@@ -47,7 +50,7 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
 fi
 
 if emu32_forced || ! emu32_kernel_runs_i386; then
-  install_missing qemu-user-static wine64
+  install_missing qemu-user-static
   emu32_build_libs
   emu32_register || { echo "cannot register the i386 handler in binfmt_misc (is /proc/sys/fs/binfmt_misc writable?)"; exit 1; }
   if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then

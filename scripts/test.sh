@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every test: set up the machine, build and run the native suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, build the DLL and run the
-# Wine suite against it, and run the harness's DLL check.
+# Wine suite against it, run the TDX plug-in's two builds in the TDX-shaped
+# host, and run the harness's DLL checks.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
@@ -19,10 +20,22 @@ echo "== TARVEX.dll and the Wine suite"
 source "$top/scripts/wine_env.sh"
 "$top/scripts/run_wine_tests.sh" "$top/build/win32"
 
-echo "== the harness: DLL check and a call on the sample chart"
+echo "== TARVEX_TDX.dll, 32- and 64-bit, in the TDX-shaped host"
+"$top/scripts/run_tdx_tests.sh" "$top/build/win32" "$top/build/win64"
+
+echo "== the harness: DLL checks and a call on the sample chart"
 host=$(mktemp -d /tmp/tarvex-check-XXXXXX)
 cp "$top/build/win32/TARVEX.dll" "$top/build/win32/harness.exe" "$host/"
-(cd "$host" && wine_run harness.exe check TARVEX.dll)
+out=$(cd "$host" && wine_run harness.exe check TARVEX.dll) || { echo "$out"; exit 1; }
+echo "$out"
+echo "$out" | grep -qx 'exports: 44 names, 44 expected' || { echo "TARVEX.dll does not export the 44"; exit 1; }
+# The TDX plug-in's two builds, each told apart from TARVEX.dll and from the other.
+for bits in 32 64; do
+  mkdir "$host/tdx$bits" && cp "$top/build/win$bits/TARVEX_TDX.dll" "$host/tdx$bits/"
+  out=$(cd "$host" && wine_run harness.exe check "tdx$bits/TARVEX_TDX.dll") || { echo "$out"; exit 1; }
+  echo "$out" | grep -x "kind: TDX formula plug-in (RegisterTdxFunc), $bits-bit" ||
+    { echo "$out"; echo "harness check does not see the $bits-bit TDX plug-in"; exit 1; }
+done
 out=$(cd "$host" && wine_run harness.exe call TARVEX.dll systime --sample)
 echo "$out" | tail -2
 echo "$out" | grep -q '^return 119$' || { echo "harness call failed"; exit 1; }

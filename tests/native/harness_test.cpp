@@ -2,6 +2,7 @@
 // bars, and the documentation that follows the export list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -9,6 +10,7 @@
 
 #include "host/export_table.h"
 #include "tools/harness/lib/bars_input.h"
+#include "tools/harness/lib/dll_kind.h"
 #include "tools/harness/lib/pe_image.h"
 #include "tools/harness/lib/windows_imports.h"
 
@@ -187,9 +189,39 @@ TEST(PeImage, DamagedFilesAreRefusedWithoutReadingPastThem) {
         std::vector<unsigned char> part(dll.begin(), dll.begin() + static_cast<long>(cut));
         EXPECT_FALSE(read_pe_image(part, &pe, &error)) << cut;
     }
-    std::vector<unsigned char> pe64 = dll;
-    put16(pe64, 0x44 + 20, 0x20B);
-    EXPECT_FALSE(read_pe_image(pe64, &pe, &error));
+    std::vector<unsigned char> rom = dll;
+    put16(rom, 0x44 + 20, 0x107);
+    EXPECT_FALSE(read_pe_image(rom, &pe, &error));
+}
+
+TEST(PeImage, ReadsA64BitImageAndTellsTheKinds) {
+    // tiny_dll() as PE32+: a 240-byte optional header, its data directories
+    // 16 bytes further on, the section table after it.
+    std::vector<unsigned char> b = tiny_dll();
+    const size_t opt = 0x44 + 20;
+    std::copy_backward(b.begin() + opt + 224, b.begin() + opt + 264, b.begin() + opt + 280);
+    std::copy_backward(b.begin() + opt + 96, b.begin() + opt + 112, b.begin() + opt + 128);
+    std::fill(b.begin() + opt + 96, b.begin() + opt + 112, 0);
+    std::fill(b.begin() + opt + 224, b.begin() + opt + 240, 0);
+    put16(b, 0x44, 0x8664);
+    put16(b, 0x44 + 16, 240);
+    put16(b, opt, 0x20B);
+    PeImage pe;
+    std::string error;
+    ASSERT_TRUE(read_pe_image(b, &pe, &error)) << error;
+    EXPECT_EQ(pe.machine, 0x8664u);
+    EXPECT_FALSE(pe.pe32);
+    EXPECT_EQ(pe.exports, (std::vector<std::string>{"_systime@4", "?savedata0@@YGHPADJ0M@Z"}));
+    EXPECT_EQ(pe.imports, (std::vector<std::string>{"KERNEL32.dll"}));
+    // The check tells the two kinds of DLL apart by RegisterTdxFunc, and a
+    // TDX plug-in's builds by machine.
+    EXPECT_EQ(dll_kind(pe), DllKind::kDzhLibrary);
+    pe.exports = {"RegisterTdxFunc"};
+    EXPECT_EQ(dll_kind(pe), DllKind::kTdxPlugin64);
+    pe.machine = 0x14C;
+    EXPECT_EQ(dll_kind(pe), DllKind::kTdxPlugin32);
+    pe.machine = 0xAA64;
+    EXPECT_EQ(dll_kind(pe), DllKind::kTdxPluginOther);
 }
 
 TEST(PeImage, OnlyWindowsOwnDllsCountAsSystem) {

@@ -4,7 +4,9 @@
 // symbol and prints the return value and the result slots. It also checks a
 // DLL file: machine type, the exported symbols against the export list, the
 // imported DLLs, and the oldest Windows its imported functions need (the
-// host runs on Windows XP SP3 and later, so nothing newer may be needed).
+// host runs on Windows XP SP3 and later, so nothing newer may be needed); a
+// TDX plug-in (TARVEX_TDX.dll, 32- or 64-bit) is told apart and checked for
+// its one export.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +21,7 @@
 #include "tools/harness/lib/chart_svg.h"
 #include "tools/harness/lib/gbk_utf8.h"
 #include "tools/harness/lib/dll_host.h"
+#include "tools/harness/lib/dll_kind.h"
 #include "tools/harness/lib/pe_image.h"
 #include "tools/harness/lib/windows_imports.h"
 
@@ -27,7 +30,7 @@ namespace {
 void usage() {
     std::puts(
         "usage:\n"
-        "  harness check TARVEX.dll\n"
+        "  harness check TARVEX.dll | TARVEX_TDX.dll\n"
         "  harness call TARVEX.dll FUNCTION [options]\n"
         "  harness savedata0 TARVEX.dll NAME TIME CODE VALUE\n"
         "  harness list\n"
@@ -63,12 +66,17 @@ int check_dll(const char* path) {
     std::string error;
     if (!read_pe_image(std::vector<unsigned char>(bytes.begin(), bytes.end()), &pe, &error))
         return std::printf("%s: %s\n", path, error.c_str()), 1;
-    bool ok = pe.machine == 0x14C && pe.is_dll;
-    std::printf("machine 0x%X (%s), %s\n", pe.machine, pe.machine == 0x14C ? "i386" : "not i386",
-                pe.is_dll ? "DLL" : "not a DLL");
+    // TARVEX.dll is checked against the export list; the TDX plug-in (32- or
+    // 64-bit) exports RegisterTdxFunc and nothing else.
+    const DllKind kind = dll_kind(pe);
+    const bool plugin = kind != DllKind::kDzhLibrary;
+    bool ok = pe.is_dll && (plugin ? kind != DllKind::kTdxPluginOther : pe.machine == kMachineI386);
+    std::printf("machine 0x%X (%s), %s\n", pe.machine, machine_name(pe.machine), pe.is_dll ? "DLL" : "not a DLL");
+    std::printf("kind: %s\n", dll_kind_text(kind));
     std::set<std::string> exported(pe.exports.begin(), pe.exports.end());
-    int built = 0;
-    for (int i = 0; i < kExportCount; ++i) {
+    int built = plugin ? 1 : 0;
+    if (plugin) exported.erase(kTdxRegisterSymbol);
+    for (int i = 0; i < kExportCount && !plugin; ++i) {
         const ExportEntry& e = kExportTable[i];
         bool present = exported.erase(e.symbol) > 0;
         built += e.built;
@@ -93,11 +101,18 @@ int check_dll(const char* path) {
         ok = ok && system;
         std::printf("imports %s%s\n", dll.c_str(), system ? "" : "  <- not a Windows system DLL");
     }
-    ImportNeeds needs = import_needs(pe.imported_functions);
-    std::printf("oldest Windows: %s (%zu imported functions)\n", windows_name(needs.oldest),
-                pe.imported_functions.size());
-    for (const std::string& beyond : needs.beyond_xp) std::printf("  %s\n", beyond.c_str());
-    ok = ok && needs.oldest == WindowsVersion::xp_sp3;
+    // The 32-bit builds serve hosts that still run on XP; the import list
+    // knows 32-bit XP SP3, and a 64-bit TDX terminal runs on newer Windows.
+    if (pe.machine == kMachineI386) {
+        ImportNeeds needs = import_needs(pe.imported_functions);
+        std::printf("oldest Windows: %s (%zu imported functions)\n", windows_name(needs.oldest),
+                    pe.imported_functions.size());
+        for (const std::string& beyond : needs.beyond_xp) std::printf("  %s\n", beyond.c_str());
+        ok = ok && needs.oldest == WindowsVersion::xp_sp3;
+    } else {
+        std::printf("oldest Windows: not judged for a 64-bit image (%zu imported functions)\n",
+                    pe.imported_functions.size());
+    }
     std::puts(ok ? "check passed" : "check FAILED");
     return ok ? 0 : 1;
 }

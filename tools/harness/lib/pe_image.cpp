@@ -134,17 +134,20 @@ void read_version(Reader& r, const std::vector<Section>& sections, uint32_t reso
 
 // The functions one import descriptor at `d` names: its lookup table (the
 // address table when a linker left no lookup table), up to the zero entry.
+// Thunks are 4 bytes in a PE32 image, 8 in a PE32+ one (whose ordinal flag
+// is bit 63, and whose name RVAs fit the low 32 bits).
 void read_import_names(Reader& r, const std::vector<Section>& sections, size_t d, const std::string& dll,
-                       std::vector<std::pair<std::string, std::string>>* out) {
+                       bool pe32_plus, std::vector<std::pair<std::string, std::string>>* out) {
     uint32_t table = r.u32(d);
     if (table == 0) table = r.u32(d + 16);
     size_t at = file_offset(sections, table);
     if (!at) return;
     // A damaged table without its zero entry ends at the file's end (r.ok).
-    for (;; at += 4) {
+    for (;; at += pe32_plus ? 8 : 4) {
         uint32_t entry = r.u32(at);
-        if (!r.ok || entry == 0) return;
-        if (entry & 0x80000000u) {
+        uint32_t high = pe32_plus ? r.u32(at + 4) : 0;
+        if (!r.ok || (entry == 0 && high == 0)) return;
+        if (pe32_plus ? (high & 0x80000000u) != 0 : (entry & 0x80000000u) != 0) {
             out->push_back({dll, "#" + std::to_string(entry & 0xFFFF)});
             continue;
         }
@@ -172,8 +175,11 @@ bool read_pe_image(const std::vector<unsigned char>& file, PeImage* out, std::st
     out->is_dll = (r.u16(coff + 18) & 0x2000) != 0;
     size_t opt = coff + 20;
     out->pe32 = r.u16(opt) == 0x10B;
-    if (!out->pe32) return *error = "not a PE32 (32-bit) image", false;
-    uint32_t export_rva = r.u32(opt + 96), import_rva = r.u32(opt + 104), resource_rva = r.u32(opt + 112);
+    // PE32+ (a 64-bit image): the data directories lie 16 bytes further on.
+    const bool pe32_plus = r.u16(opt) == 0x20B;
+    if (!out->pe32 && !pe32_plus) return *error = "not a PE32 or PE32+ image", false;
+    const size_t dirs = opt + (pe32_plus ? 112 : 96);
+    uint32_t export_rva = r.u32(dirs), import_rva = r.u32(dirs + 8), resource_rva = r.u32(dirs + 16);
     std::vector<Section> sections;
     for (uint32_t i = 0; i < nsections; ++i) {
         size_t s = opt + opt_size + 40 * i;
@@ -191,7 +197,7 @@ bool read_pe_image(const std::vector<unsigned char>& file, PeImage* out, std::st
             uint32_t name = r.u32(d + 12);
             if (name == 0) break;
             out->imports.push_back(r.text(file_offset(sections, name)));
-            read_import_names(r, sections, d, out->imports.back(), &out->imported_functions);
+            read_import_names(r, sections, d, out->imports.back(), pe32_plus, &out->imported_functions);
         }
     }
     if (!r.ok) return *error = "truncated or damaged PE file", false;

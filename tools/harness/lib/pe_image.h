@@ -8,8 +8,8 @@
 #include <vector>
 
 struct PeImage {
-    unsigned machine = 0;       // 0x14C: i386
-    bool pe32 = false;          // optional header magic 0x10B
+    unsigned machine = 0;       // 0x14C: i386, 0x8664: x86-64
+    bool pe32 = false;          // optional header magic 0x10B (0x20B, PE32+, is read too)
     bool is_dll = false;        // characteristics IMAGE_FILE_DLL
     std::vector<std::string> exports;  // names in the export name table
     std::vector<std::string> imports;  // imported DLL names
