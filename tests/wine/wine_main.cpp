@@ -118,6 +118,8 @@ void check_no_side_files(const std::string& dir) {
 }
 
 int main(int argc, char** argv) {
+    // Unbuffered: when a test takes the program down, what ran before shows.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     // Set by the scripts: natively or under qemu, so a log says what ran.
     if (const char* way = std::getenv("TARVEX_WINE_WAY")) std::printf("%s\n", way);
     if (GetACP() != 936) {
