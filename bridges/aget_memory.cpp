@@ -5,13 +5,14 @@
 // requires), or rows of this chart as an earlier write left them, before
 // anything is written; otherwise they are searched anew. Every write stays
 // within the rows that the distance between two arrays allows.
+#include "bridges/aget_memory.h"
+
 #include <vector>
 
-#include "bridges/aget.h"
+#include "bridges/aget_files.h"
 #include "bridges/aget_search.h"
 #include "bridges/window_toolkit.h"
 #include "common/codes.h"
-#include "common/coding.h"
 #include "common/host_file.h"
 #include "common/log.h"
 #include "platform/windows.h"
@@ -51,22 +52,6 @@ bool arrays_of(const GetOffsets& off, Arrays* a) {
     if (rows < 1 || off.high_addr + 3 * stride + 8 * static_cast<uint64_t>(rows) > 0x100000000ull) return false;
     *a = Arrays{off.open_addr, off.high_addr, static_cast<uint32_t>(stride), static_cast<int32_t>(rows)};
     return true;
-}
-
-bool read_offsets(const char* addr_fn, GetOffsets* off) {
-    std::vector<unsigned char> b;
-    if (!read_whole_file(addr_fn, &b) || b.size() < kGetOffsetBytes) return false;
-    *off = GetOffsets{decode_i32(&b[0]), decode_u32(&b[4]), decode_u32(&b[8]), decode_u32(&b[12])};
-    return true;
-}
-
-void write_offsets(const char* addr_fn, const GetOffsets& off) {
-    unsigned char b[kGetOffsetBytes];
-    encode_i32(b, off.row_count);
-    encode_u32(b + 4, off.open_addr);
-    encode_u32(b + 8, off.high_addr);
-    encode_u32(b + 12, off.window);
-    replace_file_contents(addr_fn, b, sizeof b);  // without it the next call searches again
 }
 
 // Rows 0..2 of the open, high, low and close arrays.
@@ -182,7 +167,7 @@ bool poke_process(const tagCALCINFO& ci, const GetNames& n, plat::Window w, plat
         read_whole_file(n.fn, &raw) && parse_get_rows(std::string(raw.begin(), raw.end()), &file);
     GetOffsets off;
     Arrays a;
-    bool saved = read_offsets(n.addr_fn, &off) && off.window == w && arrays_of(off, &a) &&
+    bool saved = read_get_offsets(n.addr_fn, &off) && off.window == w && arrays_of(off, &a) &&
                  still_matched(p, a, have_file ? &file : nullptr, ci);
     if (!saved) {
         if (!have_file) {
@@ -190,7 +175,7 @@ bool poke_process(const tagCALCINFO& ci, const GetNames& n, plat::Window w, plat
             return false;
         }
         if (!learn_arrays(p, file, w, &off) || !arrays_of(off, &a)) return false;
-        write_offsets(n.addr_fn, off);
+        write_get_offsets(n.addr_fn, off);  // without it the next call searches again
     }
     write_bars(p, a, ci);
     get_last_time = ci.bars[ci.data_count - 1].time;

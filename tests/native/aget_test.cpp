@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bridges/aget.h"
+#include "bridges/aget_memory.h"
 #include "bridges/aget_search.h"
 #include "platform/portable_testing.h"
 #include "platform/windows_testing.h"
