@@ -19,6 +19,8 @@ namespace {
 std::string g_exe_path;
 int64_t g_fixed_now = -1;
 
+int g_open_files = 0;  // opened through open_file and not yet closed
+
 const int kOpCount = 6;
 int g_fail_at[kOpCount];
 int g_calls[kOpCount];
@@ -134,6 +136,7 @@ File* open_file(const char* path, const char* mode) {
     }
     FILE* f = std::fopen(native_path(path).c_str(), m.c_str());
     if (!f) return nullptr;
+    ++g_open_files;
     return new File{f, text};
 }
 
@@ -162,6 +165,7 @@ bool at_end_of_file(File* f) { return std::feof(f->f) != 0; }
 bool close_file(File* f) {
     bool ok = std::fclose(f->f) == 0;
     delete f;
+    --g_open_files;
     if (injected_failure(plat_testing::Op::close)) return false;
     return ok;
 }
@@ -226,5 +230,7 @@ int count_of(Op op) { return g_calls[static_cast<int>(op)]; }
 void reset_faults() {
     for (int i = 0; i < kOpCount; ++i) g_fail_at[i] = g_calls[i] = 0;
 }
+
+int open_files() { return g_open_files; }
 
 }  // namespace plat_testing

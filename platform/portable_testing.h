@@ -23,4 +23,7 @@ void fail_nth(Op op, int n);
 int count_of(Op op);
 void reset_faults();
 
+// Files opened through the platform and not closed yet.
+int open_files();
+
 }  // namespace plat_testing
