@@ -14,12 +14,6 @@
 
 namespace {
 
-HWND child_at(HWND parent, int n) {
-    HWND w = GetWindow(parent, GW_CHILD);
-    for (int i = 0; i < n && w; ++i) w = GetWindow(w, GW_HWNDNEXT);
-    return w;
-}
-
 // What a fixture recorded since the last look.
 struct Record {
     const char* file;

@@ -43,6 +43,12 @@ void stop_fixture(Fixture& f) {
     f = Fixture{};
 }
 
+HWND child_at(HWND parent, int n) {
+    HWND w = GetWindow(parent, GW_CHILD);
+    for (int i = 0; i < n && w; ++i) w = GetWindow(w, GW_HWNDNEXT);
+    return w;
+}
+
 int z_position(HWND w) {
     int i = 0;
     for (HWND c = GetWindow(GetDesktopWindow(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i)

@@ -25,6 +25,8 @@ void stop_fixture(Fixture& f);
 HWND top_window_of(DWORD pid, const std::string& title);
 // Position in Z order among the top-level windows, or -1.
 int z_position(HWND w);
+// The child at 0-based position n among the parent's children, or null.
+HWND child_at(HWND parent, int n);
 
 // The Advanced GET fixture's arrays as it dumps them on request: their
 // address and stride, a digest of its memory around the rows, and each row's
