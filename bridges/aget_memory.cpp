@@ -1,17 +1,23 @@
 // poke_get_memory: the chart's bars written straight into the price arrays
-// of a running Advanced GET. Window handles are reused, so the addresses an
-// offset file keeps are never trusted on its window handle alone: the rows
-// they point at must still hold the data file's first rows (as the search
-// requires), or rows of this chart as an earlier write left them, before
-// anything is written; otherwise they are searched anew. Every write stays
-// within the rows that the distance between two arrays allows.
+// of a running Advanced GET. The addresses the offset file keeps hold their
+// place for as long as the window is the same, while the chart slides, grows
+// and has its old prices adjusted. Window handles are reused, so before each
+// write the rows at those addresses must still hold what this library last
+// wrote there, or the data file's first rows (what the search looks for);
+// only when they hold neither (Advanced GET loaded its arrays elsewhere, or
+// the host was restarted since the last write) are the addresses searched
+// anew. Every write stays within the rows that the offset file names and
+// that the distance between two arrays allows.
+#include "bridges/aget_memory.h"
+
+#include <cstring>
+#include <string>
 #include <vector>
 
-#include "bridges/aget.h"
+#include "bridges/aget_files.h"
 #include "bridges/aget_search.h"
 #include "bridges/window_toolkit.h"
 #include "common/codes.h"
-#include "common/coding.h"
 #include "common/host_file.h"
 #include "common/log.h"
 #include "platform/windows.h"
@@ -19,12 +25,15 @@
 namespace {
 
 // Time of the last bar written into Advanced GET's memory, for every
-// security alike: when it comes again, only the last row is rewritten.
+// security alike: when it comes again and nothing else changed, only the
+// last row is rewritten.
 int32_t get_last_time = 0;
 
 enum Column { kOpen, kHigh, kLow, kClose, kVolume, kColumns };
 const char* const kWriteFailed[kColumns] = {"写o内存失败", "写h内存失败", "写l内存失败", "写c内存失败",
                                             "写v内存失败"};
+constexpr int kCheckedRows = 3;  // rows 0..2 of open, high, low and close: what the search matches
+constexpr int kChecked = 4;
 
 // Advanced GET's five arrays: open, then high, low, close and volume at
 // equal distance, each of `rows` usable rows.
@@ -37,6 +46,8 @@ struct Arrays {
         uint32_t base = column == kOpen ? open_addr : high_addr + static_cast<uint32_t>(column - 1) * stride;
         return base + 8u * static_cast<uint32_t>(row);
     }
+    // Bytes of rows 0..2 that are rows of the arrays.
+    size_t checked_bytes() const { return 8u * static_cast<size_t>(rows < kCheckedRows ? rows : kCheckedRows); }
 };
 
 // The arrays the offsets describe, with the row count cut to what the
@@ -53,62 +64,101 @@ bool arrays_of(const GetOffsets& off, Arrays* a) {
     return true;
 }
 
-bool read_offsets(const char* addr_fn, GetOffsets* off) {
-    std::vector<unsigned char> b;
-    if (!read_whole_file(addr_fn, &b) || b.size() < kGetOffsetBytes) return false;
-    *off = GetOffsets{decode_i32(&b[0]), decode_u32(&b[4]), decode_u32(&b[8]), decode_u32(&b[12])};
-    return true;
+// What this library last wrote into one set of arrays, kept while it is
+// loaded: rows 0..2 of the four checked arrays as bytes, and a digest of
+// every row but the last, so that a call whose earlier bars are as written
+// rewrites the last row alone.
+struct Written {
+    plat::Window window;
+    uint32_t open_addr, high_addr;
+    int32_t rows;
+    unsigned char first[kChecked][8 * kCheckedRows];
+    uint64_t earlier;
+};
+// One entry per set of arrays written; the oldest goes when there are more.
+std::vector<Written> g_written;
+constexpr size_t kWrittenKept = 64;
+
+Written* written_at(plat::Window w, const Arrays& a) {
+    for (Written& e : g_written)
+        if (e.window == w && e.open_addr == a.open_addr && e.high_addr == a.high_addr && e.rows == a.rows) return &e;
+    return nullptr;
 }
 
-void write_offsets(const char* addr_fn, const GetOffsets& off) {
-    unsigned char b[kGetOffsetBytes];
-    encode_i32(b, off.row_count);
-    encode_u32(b + 4, off.open_addr);
-    encode_u32(b + 8, off.high_addr);
-    encode_u32(b + 12, off.window);
-    replace_file_contents(addr_fn, b, sizeof b);  // without it the next call searches again
+void forget_written(plat::Window w, const Arrays& a) {
+    if (Written* e = written_at(w, a)) g_written.erase(g_written.begin() + (e - g_written.data()));
+}
+
+// The five values a full write puts in `row`: the newest bar in the last
+// row, bar 0's open in every column of the rows before bar 0.
+void row_values(const tagCALCINFO& ci, const Arrays& a, int row, double (&v)[kColumns]) {
+    const int i = ci.data_count - a.rows + row;
+    const BarRecord& b = ci.bars[i < 0 ? 0 : i];
+    const float f[kColumns] = {b.open, b.high, b.low, b.close, b.volume};
+    for (int c = kOpen; c < kColumns; ++c) v[c] = i < 0 ? b.open : f[c];
+}
+
+// FNV-1a over the values of rows 0 .. rows - 2.
+uint64_t earlier_rows_digest(const tagCALCINFO& ci, const Arrays& a) {
+    uint64_t h = 14695981039346656037ull;
+    for (int r = 0; r + 1 < a.rows; ++r) {
+        double v[kColumns];
+        row_values(ci, a, r, v);
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(v);
+        for (size_t k = 0; k < sizeof v; ++k) h = (h ^ p[k]) * 1099511628211ull;
+    }
+    return h;
 }
 
 // Rows 0..2 of the open, high, low and close arrays.
-bool read_first_rows(plat::Process* p, const Arrays& a, unsigned char (&got)[4][24]) {
-    for (int c = kOpen; c <= kClose; ++c)
+bool read_first_rows(plat::Process* p, const Arrays& a, unsigned char (&got)[kChecked][8 * kCheckedRows]) {
+    for (int c = kOpen; c < kChecked; ++c)
         if (!plat::remote_read(p, a.at(c, 0), got[c], sizeof got[c])) return false;
     return true;
 }
 
-bool columns_match(const unsigned char (&got)[4][24], const float (&want)[4][3]) {
-    for (int c = kOpen; c <= kClose; ++c) {
+bool file_rows_match(const unsigned char (&got)[kChecked][8 * kCheckedRows], const GetFileRows& file) {
+    const float* want[kChecked] = {file.open, file.high, file.low, file.close};
+    for (int c = kOpen; c < kChecked; ++c) {
         RowsWanted w{{want[c][0], want[c][1], want[c][2]}, c == kOpen, 24};
         if (!rows_match(got[c], w)) return false;
     }
     return true;
 }
 
-// Whether the saved arrays still hold what the search looked for, or rows
-// of this chart where a full write put them: bar r + s in row r, or bar 0's
-// open in the rows before the first bar.
-bool still_matched(plat::Process* p, const Arrays& a, const GetFileRows* file, const tagCALCINFO& ci) {
-    unsigned char got[4][24];
-    if (!read_first_rows(p, a, got)) return false;
-    float want[4][3];
-    if (file) {
-        for (int r = 0; r < 3; ++r)
-            want[kOpen][r] = file->open[r], want[kHigh][r] = file->high[r], want[kLow][r] = file->low[r],
-            want[kClose][r] = file->close[r];
-        if (columns_match(got, want)) return true;
-    }
-    for (int s = -3; s <= ci.data_count - 3; ++s) {
-        for (int r = 0; r < 3; ++r) {
-            int i = r + s;
-            const BarRecord& b = ci.bars[i < 0 ? 0 : i];
-            want[kOpen][r] = b.open;
-            want[kHigh][r] = i < 0 ? b.open : b.high;
-            want[kLow][r] = i < 0 ? b.open : b.low;
-            want[kClose][r] = i < 0 ? b.open : b.close;
+// The data file's first rows, read once per call when they are needed.
+struct DataFile {
+    const char* fn;
+    bool read = false, ok = false;
+    GetFileRows rows{};
+    const GetFileRows* get() {
+        if (!read) {
+            read = true;
+            std::vector<unsigned char> raw;
+            ok = read_whole_file(fn, &raw) && parse_get_rows(std::string(raw.begin(), raw.end()), &rows);
         }
-        if (columns_match(got, want)) return true;
+        return ok ? &rows : nullptr;
     }
-    return false;
+};
+
+// Whether the saved arrays are still there: rows 0..2 hold what was last
+// written there, or the data file's first rows. Sets *known to the record
+// of the last write when that is what they hold, and drops a record they
+// no longer bear out.
+bool still_there(plat::Process* p, plat::Window w, const Arrays& a, DataFile& file, Written** known) {
+    unsigned char got[kChecked][8 * kCheckedRows];
+    if (!read_first_rows(p, a, got)) return false;
+    if (Written* e = written_at(w, a)) {
+        bool same = true;
+        for (int c = kOpen; c < kChecked; ++c) same = same && std::memcmp(got[c], e->first[c], a.checked_bytes()) == 0;
+        if (same) {
+            *known = e;
+            return true;
+        }
+        forget_written(w, a);
+    }
+    const GetFileRows* rows = file.get();
+    return rows && file_rows_match(got, *rows);
 }
 
 // The search: the open array where rows 0..2 of the file's opens lie, the
@@ -145,54 +195,65 @@ bool learn_arrays(plat::Process* p, const GetFileRows& file, plat::Window w, Get
     return true;
 }
 
-void write_value(plat::Process* p, uint32_t address, float v, int column) {
-    double d = v;
-    if (!plat::remote_write(p, address, &d, sizeof d)) log_line(kWriteFailed[column]);
+// Writes one row's five values, one remote write each; false when any of
+// them failed (each logged).
+bool write_row(plat::Process* p, const Arrays& a, int row, const double (&v)[kColumns], Written* record) {
+    bool all = true;
+    for (int c = kOpen; c < kColumns; ++c) {
+        if (!plat::remote_write(p, a.at(c, row), &v[c], sizeof v[c])) {
+            log_line(kWriteFailed[c]);
+            all = false;
+        } else if (record && c < kChecked && row < kCheckedRows) {
+            std::memcpy(record->first[c] + 8 * row, &v[c], 8);
+        }
+    }
+    return all;
 }
 
-void write_bar(plat::Process* p, const Arrays& a, int row, const BarRecord& b) {
-    const float v[kColumns] = {b.open, b.high, b.low, b.close, b.volume};
-    for (int c = kOpen; c < kColumns; ++c) write_value(p, a.at(c, row), v[c], c);
-}
-
-// Writes the bars, newest in the last row; only the last row when the last
-// bar is the one written last time (it is still changing).
-void write_bars(plat::Process* p, const Arrays& a, const tagCALCINFO& ci) {
-    const BarRecord* bars = ci.bars;
-    const int count = ci.data_count, rows = a.rows;
-    if (get_last_time == bars[count - 1].time) {
-        write_bar(p, a, rows - 1, bars[count - 1]);
+// Writes the bars, newest in the last row, and keeps a record of what was
+// written. Only the last row when its bar is the one written last time
+// (it is still changing) and every earlier row already holds what it
+// should; otherwise every row, and the refresher is started.
+void write_bars(plat::Process* p, plat::Window w, const Arrays& a, const tagCALCINFO& ci, Written* known) {
+    const uint64_t earlier = earlier_rows_digest(ci, a);
+    double v[kColumns];
+    if (known && get_last_time == ci.bars[ci.data_count - 1].time && known->earlier == earlier) {
+        row_values(ci, a, a.rows - 1, v);
+        if (!write_row(p, a, a.rows - 1, v, known)) forget_written(w, a);
         return;
     }
-    if (count > rows) {
-        for (int r = 0; r < rows; ++r) write_bar(p, a, r, bars[count - rows + r]);
-    } else {
-        const int pad = rows - count;
-        for (int r = 0; r < pad; ++r)
-            for (int c = kOpen; c < kColumns; ++c) write_value(p, a.at(c, r), bars[0].open, c);
-        for (int i = 0; i < count; ++i) write_bar(p, a, pad + i, bars[i]);
+    Written record{w, a.open_addr, a.high_addr, a.rows, {}, earlier};
+    bool all = true;
+    for (int r = 0; r < a.rows; ++r) {
+        row_values(ci, a, r, v);
+        all = write_row(p, a, r, v, &record) && all;
+    }
+    forget_written(w, a);
+    if (all) {
+        if (g_written.size() >= kWrittenKept) g_written.erase(g_written.begin());
+        g_written.push_back(record);
     }
     if (!plat::start_program("Veskorin.exe", plat::kShowHidden)) log_line("Veskorin.exe 启动失败");
 }
 
 bool poke_process(const tagCALCINFO& ci, const GetNames& n, plat::Window w, plat::Process* p) {
-    GetFileRows file;
-    std::vector<unsigned char> raw;
-    const bool have_file =
-        read_whole_file(n.fn, &raw) && parse_get_rows(std::string(raw.begin(), raw.end()), &file);
+    DataFile file{n.fn};
     GetOffsets off;
     Arrays a;
-    bool saved = read_offsets(n.addr_fn, &off) && off.window == w && arrays_of(off, &a) &&
-                 still_matched(p, a, have_file ? &file : nullptr, ci);
+    Written* known = nullptr;
+    const bool saved =
+        read_get_offsets(n.addr_fn, &off) && off.window == w && arrays_of(off, &a) && still_there(p, w, a, file, &known);
     if (!saved) {
-        if (!have_file) {
+        const GetFileRows* rows = file.get();
+        if (!rows) {
             log_line_str("打开文件失败", n.fn);
             return false;
         }
-        if (!learn_arrays(p, file, w, &off) || !arrays_of(off, &a)) return false;
-        write_offsets(n.addr_fn, off);
+        if (!learn_arrays(p, *rows, w, &off) || !arrays_of(off, &a)) return false;
+        forget_written(w, a);
+        write_get_offsets(n.addr_fn, off);  // without it the next call searches again
     }
-    write_bars(p, a, ci);
+    write_bars(p, w, a, ci, known);
     get_last_time = ci.bars[ci.data_count - 1].time;
     return true;
 }

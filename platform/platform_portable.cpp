@@ -21,6 +21,8 @@ namespace {
 std::string g_exe_path;
 int64_t g_fixed_now = -1;
 
+int g_open_files = 0;  // opened through open_file and not yet closed
+
 const int kOpCount = 8;
 int g_fail_at[kOpCount];
 int g_calls[kOpCount];
@@ -170,6 +172,7 @@ File* open_file(const char* path, const char* mode) {
     if (held != g_held.end() && !held->second && m.find_first_of("wa+") != std::string::npos) return nullptr;
     FILE* f = std::fopen(np.c_str(), m.c_str());
     if (!f) return nullptr;
+    ++g_open_files;
     return new File{f, text, np};
 }
 
@@ -225,6 +228,7 @@ bool close_file(File* f) {
     bool fail = injected_failure(plat_testing::Op::close);  // a crash here loses what is buffered
     bool ok = std::fclose(f->f) == 0;
     delete f;
+    --g_open_files;
     return ok && !fail;
 }
 
@@ -336,5 +340,7 @@ void hold_open(const char* path, bool shares_writing) { g_held[held_key(native_p
 int unflushed_replaces() { return g_unflushed_replaces; }
 
 void set_disk_sync(bool on) { g_disk_sync = on; }
+
+int open_files() { return g_open_files; }
 
 }  // namespace plat_testing

@@ -45,4 +45,7 @@ int unflushed_replaces();
 // unflushed_replaces checks) may switch it off.
 void set_disk_sync(bool on);
 
+// Files opened through the platform and not closed yet.
+int open_files();
+
 }  // namespace plat_testing

@@ -5,6 +5,7 @@
 // view in another process does.
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "platform/windows.h"
 #include "platform/windows_testing.h"
@@ -39,6 +40,8 @@ int g_allocations = 0;
 int g_stray = 0;
 std::vector<std::string> g_record;
 long g_remote_reads = 0;
+int g_open_processes = 0;           // opened and not closed yet
+std::set<uint32_t> g_allocated;     // blocks of remote_alloc not freed yet
 const uint64_t kAddressSpaceEnd = 0x80000000;  // a 32-bit process's user addresses
 
 Win* find(Window w) {
@@ -218,10 +221,14 @@ uint32_t window_process_id(Window w) {
 
 Process* open_process(uint32_t pid, uint32_t) {
     if (g_faults.open_fails || pid == 0) return nullptr;
+    ++g_open_processes;
     return new Process{pid};
 }
 
-void close_process(Process* p) { delete p; }
+void close_process(Process* p) {
+    if (p) --g_open_processes;
+    delete p;
+}
 
 size_t main_module_path(Process* p, char* out, size_t cap) {
     auto it = g_modules.find(p->pid);
@@ -237,6 +244,7 @@ uint32_t remote_alloc(Process* p, size_t bytes) {
     uint32_t a = g_next_address;
     g_next_address += 0x1000;
     g_blocks[a] = Block{p->pid, std::vector<unsigned char>(bytes, 0xCD)};
+    g_allocated.insert(a);
     return a;
 }
 
@@ -244,6 +252,7 @@ bool remote_free(Process* p, uint32_t address) {
     auto it = g_blocks.find(address);
     if (it == g_blocks.end() || it->second.pid != p->pid) return false;
     g_blocks.erase(it);
+    g_allocated.erase(address);
     return true;
 }
 
@@ -302,6 +311,7 @@ void reset() {
     g_foreground = 0;
     g_modules.clear();
     g_blocks.clear();
+    g_allocated.clear();
     g_faults = Faults{};
     g_allocations = 0;
     g_stray = 0;
@@ -369,5 +379,8 @@ bool peek_memory(uint32_t pid, uint32_t address, void* out, size_t bytes) {
 }
 
 long remote_reads() { return g_remote_reads; }
+
+int open_processes() { return g_open_processes; }
+int allocated_remote_blocks() { return static_cast<int>(g_allocated.size()); }
 
 }  // namespace plat_windows_testing

@@ -51,4 +51,10 @@ bool peek_memory(uint32_t pid, uint32_t address, void* out, size_t bytes);
 // remote_read calls since the last reset.
 long remote_reads();
 
+// Processes opened and not closed yet, and blocks that remote_alloc made in
+// other processes and remote_free has not released (the blocks of
+// add_memory are not counted). reset() forgets the blocks, not the processes.
+int open_processes();
+int allocated_remote_blocks();
+
 }  // namespace plat_windows_testing

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bridges/aget.h"
+#include "bridges/aget_memory.h"
 #include "bridges/aget_search.h"
 #include "platform/portable_testing.h"
 #include "platform/windows_testing.h"
@@ -199,7 +200,8 @@ TEST_F(GetTest, InMemoryRouteChecksBeforeItWrites) {
     EXPECT_EQ(runs(), 1);
 
     // Offsets of another window, or of this window but pointing elsewhere:
-    // searched anew, and nothing is written where they point.
+    // searched anew and every row written (the search found the data file's
+    // rows, not this chart's); nothing is written where they point.
     Bytes decoy;
     put_i32(decoy, 8), put_u32(decoy, 0x300000), put_u32(decoy, 0x300050), put_u32(decoy, get.window);
     for (const Bytes& stale : {get.offsets(8, 12345), decoy}) {
@@ -207,6 +209,7 @@ TEST_F(GetTest, InMemoryRouteChecksBeforeItWrites) {
         EXPECT_EQ(Save2Get(&c.ci()), -1);
         EXPECT_EQ(read_bytes("get/SH600000DAY.OFF"), get.offsets(8, get.window));
     }
+    EXPECT_EQ(runs(), 3);
     double d[50];
     pw::peek_memory(9, 0x300000, d, sizeof d);
     EXPECT_EQ(std::vector<double>(d, d + 50), std::vector<double>(50, 42.0));
@@ -218,9 +221,9 @@ TEST_F(GetTest, InMemoryRouteChecksBeforeItWrites) {
     EXPECT_EQ(Save2Get(&more.ci()), -1);
     EXPECT_EQ(get.row(0), std::vector<double>(5, 100.0));
     for (int r = 1; r < 10; ++r) EXPECT_EQ(get.row(r), bar_row(more.bars[r - 1])) << r;
-    EXPECT_EQ(runs(), 2);
+    EXPECT_EQ(runs(), 4);
     // 12 bars: the last 10. The rows no longer hold the data file's first
-    // rows but this chart's, so the saved addresses still stand.
+    // rows but what was written there, so the saved addresses still stand.
     more = get_chart(12, kJan2 + 86400 * 1000);
     EXPECT_EQ(Save2Get(&more.ci()), -1);
     for (int r = 0; r < 10; ++r) EXPECT_EQ(get.row(r), bar_row(more.bars[r + 2])) << r;
@@ -274,10 +277,59 @@ TEST_F(GetTest, LastBarTimeIsOneForAllSecurities) {
     EXPECT_EQ(Save2Get(&a.ci()) + Save2Get(&b.ci()), 0);
     FakeGet get_a(9, kTitle, 0x200000, a.bars), get_b(11, "Advanced GET - [SH600036DAY, Daily]", 0x400000, b.bars);
     EXPECT_EQ(Save2Get(&a.ci()), -1);
-    // Another security whose last bar has the same time: its last row only.
+    // Another security whose last bar has the same time: every row while
+    // its arrays hold the data file's rows, then its last row alone.
     for (BarRecord& r : b.bars) r.close += 1;
     EXPECT_EQ(Save2Get(&b.ci()), -1);
-    EXPECT_EQ(runs(), 1);
+    EXPECT_EQ(get_b.row(4), bar_row(b.bars[4]));
+    b.bars[5].close = 1;
+    EXPECT_EQ(Save2Get(&a.ci()) + Save2Get(&b.ci()), -2);
+    EXPECT_EQ(runs(), 2);  // the earlier rows of a and of b were as written
     EXPECT_EQ(get_b.row(5), bar_row(b.bars[5]));
-    EXPECT_EQ(get_b.row(4)[3], 154.0);
+    EXPECT_EQ(get_b.row(4)[3], 155.0);
+}
+
+TEST_F(GetTest, SavedAddressesHoldTheirPlaceAsTheChartMoves) {
+    Chart c = get_chart(8, kJan2 + 86400 * 4000);
+    EXPECT_EQ(Save2Get(&c.ci()), 0);
+    FakeGet get(9, kTitle, 0x200000, c.bars);
+    // An old copy of the arrays above them, as a program that reloads keeps.
+    Bytes old(400);
+    pw::peek_memory(9, 0x200000, old.data(), old.size());
+    pw::add_memory(9, 0x300000, old);
+    const Bytes offsets = get.offsets(8, get.window);
+    struct Step {
+        const char* what;
+        void (*change)(Chart&);
+        int refresher_runs;
+    } steps[] = {
+        {"found", [](Chart&) {}, 1},
+        {"ticks", [](Chart& k) { k.bars.back().close += 0.5f; }, 0},
+        {"adjusted", [](Chart& k) { for (size_t i = 0; i + 1 < k.bars.size(); ++i) k.bars[i].open *= 0.9f; }, 1},
+        {"slides", [](Chart& k) {
+             k.bars.erase(k.bars.begin());
+             k.bars.push_back(BarRecord{k.bars.back().time + 86400, 1, 2, 0.5f, 1.5f, 9, 0, 0});
+         }, 1},
+        {"grows", [](Chart& k) { k.set_bars(get_chart(9, kJan2 + 86400 * 4001).bars); k.closes_series(0); }, 1},
+    };
+    for (const Step& s : steps) {
+        int before = runs();
+        s.change(c);
+        EXPECT_EQ(Save2Get(&c.ci()), -1) << s.what;
+        for (int r = 0; r < 8; ++r) EXPECT_EQ(get.row(r), bar_row(c.bars[c.bars.size() - 8 + r])) << s.what << r;
+        EXPECT_EQ(get.row(8), std::vector<double>(5, 0.0)) << s.what;  // past the 8 rows named
+        EXPECT_EQ(runs() - before, s.refresher_runs) << s.what;
+        EXPECT_EQ(read_bytes("get/SH600000DAY.OFF"), offsets) << s.what;
+        Bytes now(400);
+        pw::peek_memory(9, 0x300000, now.data(), now.size());
+        EXPECT_EQ(now, old) << s.what;
+    }
+    // Reloaded elsewhere: the saved rows hold neither what was written nor
+    // the data file's, so the addresses are learned again.
+    pw::add_memory(9, 0x280000, old);
+    pw::add_memory(9, 0x200000, Bytes(400, 0));
+    EXPECT_EQ(Save2Get(&c.ci()), -1);
+    Bytes moved;
+    put_i32(moved, 8), put_u32(moved, 0x280000), put_u32(moved, 0x280000 + 80), put_u32(moved, get.window);
+    EXPECT_EQ(read_bytes("get/SH600000DAY.OFF"), moved);
 }

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "platform/portable_testing.h"
+#include "platform/windows_testing.h"
 
 void HostTest::SetUp() {
     setenv("TZ", "CST-8", 1);
@@ -99,3 +100,54 @@ int64_t local_seconds(int year, int month, int day, int hour, int minute, int se
     tm.tm_isdst = 0;
     return static_cast<int64_t>(mktime(&tm));
 }
+
+// Every export the tests call is reached through a wrapper (the native build
+// links the tests with --wrap for each export of the list): after the call
+// the platform layer holds no open file, no process handle and no block in
+// another process. A call made inside another export (the alarm bridge
+// filing through savedata0) must leave nothing more than it found.
+namespace {
+
+int g_export_depth = 0;
+
+struct Held {
+    int files, processes, blocks;
+    static Held now() {
+        return {plat_testing::open_files(), plat_windows_testing::open_processes(),
+                plat_windows_testing::allocated_remote_blocks()};
+    }
+};
+
+struct ReleaseCheck {
+    const char* function;
+    Held before;
+    explicit ReleaseCheck(const char* fn) : function(fn), before(g_export_depth++ ? Held::now() : Held{0, 0, 0}) {}
+    ~ReleaseCheck() {
+        --g_export_depth;
+        Held after = Held::now();
+        if (after.files > before.files || after.processes > before.processes || after.blocks > before.blocks)
+            ADD_FAILURE() << function << " left behind " << after.files - before.files << " open files, "
+                          << after.processes - before.processes << " process handles and "
+                          << after.blocks - before.blocks << " blocks in other processes";
+    }
+};
+
+}  // namespace
+
+#define TARVEX_EXPORT(fn, sym, bytes, built) TARVEX_WRAP_BUILT_##built(fn, bytes)
+#define TARVEX_WRAP_BUILT_0(fn, bytes)
+#define TARVEX_WRAP_BUILT_1(fn, bytes) TARVEX_WRAP_ARGS_##bytes(fn)
+#define TARVEX_WRAP_ARGS_4(fn)                                     \
+    extern "C" int __real_##fn(tagCALCINFO* ci);                   \
+    extern "C" int __wrap_##fn(tagCALCINFO* ci) {                  \
+        ReleaseCheck check(#fn);                                   \
+        return __real_##fn(ci);                                    \
+    }
+#define TARVEX_WRAP_ARGS_16(fn)                                                 \
+    extern "C" int __real_##fn(char* name, long time, char* code, float value); \
+    extern "C" int __wrap_##fn(char* name, long time, char* code, float value) { \
+        ReleaseCheck check(#fn);                                                \
+        return __real_##fn(name, time, code, value);                            \
+    }
+#include "host/export_list.h"
+#undef TARVEX_EXPORT

@@ -14,12 +14,6 @@
 
 namespace {
 
-HWND child_at(HWND parent, int n) {
-    HWND w = GetWindow(parent, GW_CHILD);
-    for (int i = 0; i < n && w; ++i) w = GetWindow(w, GW_HWNDNEXT);
-    return w;
-}
-
 // What a fixture recorded since the last look.
 struct Record {
     const char* file;
@@ -212,27 +206,6 @@ WINE_TEST(bridges_lk_presses_each_operation_once) {
     CHECK_EQ(rec.next(), std::string());
 }
 
-namespace {
-
-// Rows of the Advanced GET fixture's arrays as it dumps them on request,
-// after a first line "base stride rows".
-std::vector<std::vector<double>> get_rows(HWND get, unsigned long* base, int* stride) {
-    remove_file(kGetDump);
-    SendMessageA(get, kGetDumpMessage, 0, 0);
-    Bytes b = read_bytes(kGetDump);
-    std::string text(b.begin(), b.end());
-    std::vector<std::vector<double>> rows;
-    int n = 0, used = 0;
-    const char* p = text.c_str();
-    if (std::sscanf(p, "%lu %d %d%n", base, stride, &n, &used) != 3) return rows;
-    for (std::vector<double> r(5); n-- > 0 && std::sscanf(p += used, "%lf %lf %lf %lf %lf%n", &r[0], &r[1], &r[2],
-                                                           &r[3], &r[4], &used) == 5;)
-        rows.push_back(r);
-    return rows;
-}
-
-}  // namespace
-
 WINE_TEST(bridges_aget_memory_of_a_running_advanced_get) {
     make_dirs("get");
     write_text("TARVEX.ini", "[路径]\r\nGET=" + host_path("get") + "\\\r\n");
@@ -253,30 +226,30 @@ WINE_TEST(bridges_aget_memory_of_a_running_advanced_get) {
 
     // Found in its memory: the offset file, every row, the refresher once.
     Fixture get = start_fixture("advanced_get.exe", host_path("get\\SH600000DAY.TXT").c_str(), kGetTitle);
-    unsigned long base = 0;
-    int stride = 0;
-    CHECK_EQ(get_rows(get.top, &base, &stride).size(), 20u);
+    GetDump dump = dump_get(get.top);
+    CHECK_EQ(dump.rows.size(), 20u);
     c.bars[5].volume = 7777;
     clear_log();
     CHECK_EQ(call("Save2Get", c), -1);
     CHECK(log_text().find("->  Save2Get - findGet OK") != std::string::npos);
     Bytes offsets;
-    put_i32(offsets, 20), put_u32(offsets, base), put_u32(offsets, base + stride);
+    put_i32(offsets, 20), put_u32(offsets, dump.base), put_u32(offsets, dump.base + dump.stride);
     put_u32(offsets, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(get.top)));
     CHECK_EQ(read_bytes("get\\SH600000DAY.OFF"), offsets);
-    CHECK(get_rows(get.top, &base, &stride)[5] == row_of(c.bars[5]));
+    CHECK(dump_get(get.top).rows[5] == row_of(c.bars[5]));
     CHECK_EQ(refresher.wait_for("started\n"), std::string("started\n"));
 
-    // The last bar again: its row alone, no refresher. Then the chart moves
-    // on by a bar: every row anew, and the refresher again.
-    c.bars[19].close = 170, c.bars[0].close = 1;
+    // The last bar again, the earlier ones as written: its row alone, no
+    // refresher. Then the chart moves on by a bar: every row anew, and the
+    // refresher once more.
+    c.bars[19].close = 170;
     CHECK_EQ(call("Save2Get", c), -1);
-    std::vector<std::vector<double>> rows = get_rows(get.top, &base, &stride);
+    std::vector<std::vector<double>> rows = dump_get(get.top).rows;
     CHECK(rows[19][3] == 170.0 && rows[0][3] == 150.0);
     c.bars = std::vector<BarRecord>(c.bars.begin() + 1, c.bars.end());
     c.bars.push_back(BarRecord{1704153600 + 86400 * 20, 1, 2, 0.5f, 1.5f, 9, 0, 0});
     CHECK_EQ(call("Save2Get", c), -1);
-    rows = get_rows(get.top, &base, &stride);
+    rows = dump_get(get.top).rows;
     CHECK(rows.size() == 20 && rows[0] == row_of(c.bars[0]) && rows[19] == row_of(c.bars[19]));
     CHECK_EQ(refresher.wait_for("started\n"), std::string("started\n"));
 

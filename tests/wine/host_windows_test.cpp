@@ -1,7 +1,6 @@
 // AlarmOnOff, get_alarm_data and GetSmartMsg against the host's own windows.
 // Those windows belong to the program that loaded the library, so this
-// program makes them on a second thread that pumps their messages, as the
-// host's user-interface thread does. A look-alike alert window in another
+// program makes them on a second thread (open_host_windows). A look-alike alert window in another
 // program (the alert_window fixture) lies above them and must be passed over.
 #include <cstring>
 #include <ctime>
@@ -12,37 +11,6 @@
 #include "tests/wine/wine_check.h"
 
 namespace {
-
-HWND g_alert, g_alert_list, g_sprite_list;
-std::string g_presses;  // written by the window thread while the sender waits
-
-LRESULT CALLBACK frame_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    char text[32] = "";
-    if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED && GetWindowTextA(reinterpret_cast<HWND>(lp), text, 32))
-        g_presses += std::string(text) + "\n";
-    if (msg == WM_LBUTTONUP) g_presses += "window\n";
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-DWORD WINAPI host_ui_thread(void* ready) {
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&icc);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = frame_proc;
-    wc.lpszClassName = "TarvexHostFrame";
-    RegisterClassA(&wc);
-    DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
-    g_alert = CreateWindowA(wc.lpszClassName, kAlertWindowTitle, style, 0, 0, 480, 260, nullptr, nullptr, nullptr, nullptr);
-    g_alert_list = fill_alert_window(g_alert);
-    HWND sprite = CreateWindowA(wc.lpszClassName, "短线精灵", style, 0, 270, 480, 260, nullptr, nullptr, nullptr, nullptr);
-    g_sprite_list = make_list(sprite, 1);
-    SetEvent(ready);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-    DestroyWindow(g_alert);
-    DestroyWindow(sprite);
-    return 0;
-}
 
 int call_with(const char* function, const char* label, float p1 = 0) {
     Chart c(3);
@@ -65,32 +33,31 @@ Bytes selfdata(float value) {
 }  // namespace
 
 WINE_TEST(host_windows_alarm_switch_alert_rows_and_sprite) {
-    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    DWORD ui_thread = 0;
-    HANDLE thread = CreateThread(nullptr, 0, host_ui_thread, ready, 0, &ui_thread);
-    CHECK(WaitForSingleObject(ready, 10000) == WAIT_OBJECT_0 && g_alert_list && g_sprite_list);
+    HostWindows host = open_host_windows();
+    CHECK(host.alert_list && host.sprite_list);
+    std::string& presses_seen = host_window_presses();
 
     struct { float p1; std::string pressed; } presses[] = {{1.7f, "启动预警\n"}, {0, "停止预警\n"}, {2, "window\n"}};
     for (const auto& p : presses) {
-        g_presses.clear();
+        presses_seen.clear();
         CHECK_EQ(call_with("AlarmOnOff", "600000", p.p1), 0);
-        CHECK_EQ(g_presses, p.pressed);
+        CHECK_EQ(presses_seen, p.pressed);
     }
 
     Fixture fake = start_fixture("alert_window.exe", "", kAlertWindowTitle);
     HWND fake_top = fake.top;
-    CHECK(z_position(fake_top) >= 0 && z_position(fake_top) < z_position(g_alert));
+    CHECK(z_position(fake_top) >= 0 && z_position(fake_top) < z_position(host.alert));
 
     const char* rows[][kAlertColumns] = {{"600000", "突破", "03-15 10:30:00", "10.5"},
                                          {"600000", "突破", "03-15 10:31:00", "10.6"},  // already filed
                                          {"600036", "..\\..\\逃逸", "03-15 10:32:00", "1"},
                                          {"00700", "放量", "03-15 10:33:00", "300"}};
-    for (const auto& row : rows) add_list_row(g_alert_list, row, kAlertColumns);
+    for (const auto& row : rows) add_list_row(host.alert_list, row, kAlertColumns);
     CHECK_EQ(call_with("get_alarm_data", "600000"), 0);
     CHECK_EQ(call_with("get_alarm_data", "600000"), -1);  // the same security: nothing read
-    SendMessageA(g_alert_list, LVM_DELETEALLITEMS, 0, 0);    // cleared, then one new alert
+    SendMessageA(host.alert_list, LVM_DELETEALLITEMS, 0, 0);    // cleared, then one new alert
     const char* cleared[kAlertColumns] = {"600519", "放量", "03-15 10:34:00", "1800"};
-    add_list_row(g_alert_list, cleared, kAlertColumns);
+    add_list_row(host.alert_list, cleared, kAlertColumns);
     CHECK_EQ(call_with("get_alarm_data", "600519"), 0);
 
     CHECK_EQ(read_bytes("userdata\\block\\突破.BLK"), block_file_bytes({"SH600000"}));
@@ -105,7 +72,7 @@ WINE_TEST(host_windows_alarm_switch_alert_rows_and_sprite) {
     CHECK(log.find("-> get_alarm_data 预警名称或代码不能作文件名: 600036 ..\\..\\逃逸") != std::string::npos);
 
     const char* event[] = {"09:30 浦发银行 大笔买入"};
-    add_list_row(g_sprite_list, event, 1);
+    add_list_row(host.sprite_list, event, 1);
     clear_log();
     CHECK_EQ(call_with("GetSmartMsg", "600000"), 0);
     CHECK_EQ(call_with("GetSmartMsg", "600000"), 0);  // the whole list again
@@ -114,8 +81,7 @@ WINE_TEST(host_windows_alarm_switch_alert_rows_and_sprite) {
     CHECK(second != std::string::npos && log.find("-> 09:30 浦发银行 大笔买入,", second + 1) == std::string::npos);
 
     // The host's windows closed: the look-alike alone is still passed over.
-    PostThreadMessageA(ui_thread, WM_QUIT, 0, 0);
-    CHECK(WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0);
+    close_host_windows(host);
     clear_log();
     CHECK_EQ(call_with("get_alarm_data", "600001"), -1);
     CHECK_EQ(call_with("GetSmartMsg", "600000"), -1);
@@ -124,5 +90,4 @@ WINE_TEST(host_windows_alarm_switch_alert_rows_and_sprite) {
     log = log_text();
     for (const char* m : {"-> 没找到窗口句柄", "-> 未找到短线精灵", "-> 未找到预警窗口"}) CHECK(log.find(m) != std::string::npos);
     CHECK(!file_exists("userdata\\block\\假预警.BLK"));
-    for (HANDLE h : {thread, ready}) CloseHandle(h);
 }

@@ -26,6 +26,8 @@ int register_wine_test(const char* name, void (*fn)());
     static void name()
 
 void report_failure(const char* file, int line, const std::string& what);
+// Failed checks so far in this run (a long test stops early on a few).
+int failure_count();
 
 #define CHECK(cond) \
     do { if (!(cond)) report_failure(__FILE__, __LINE__, #cond); } while (0)

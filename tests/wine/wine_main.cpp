@@ -29,6 +29,8 @@ void report_failure(const char* file, int line, const std::string& what) {
     std::printf("  FAILED %s (%s:%d): %s\n", g_current, file, line, what.c_str());
 }
 
+int failure_count() { return g_failures; }
+
 std::string show(const Bytes& v) {
     std::string s;
     char hex[4];
@@ -133,10 +135,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* filter = argc > 1 ? argv[1] : nullptr;
-    // The hostile-record tests last: they leave module state (remembered
-    // labels, tick-flow slots) that the other tests expect fresh.
-    std::stable_partition(tests().begin(), tests().end(),
-                          [](const WineTest& t) { return std::strncmp(t.name, "hostile_", 8) != 0; });
+    // The trading-day and hostile-record tests last, in that order: they
+    // leave module state (remembered labels, tick-flow slots) that the other
+    // tests expect fresh.
+    auto rank = [](const WineTest& t) {
+        return std::strncmp(t.name, "hostile_", 8) == 0 ? 2 : std::strncmp(t.name, "day_", 4) == 0 ? 1 : 0;
+    };
+    std::stable_sort(tests().begin(), tests().end(),
+                     [&](const WineTest& a, const WineTest& b) { return rank(a) < rank(b); });
     int run = 0;
     for (const WineTest& t : tests()) {
         if (filter && !std::strstr(t.name, filter)) continue;
