@@ -5,6 +5,7 @@
 // self, the next call leaves exactly the new content and clears what the cut
 // left beside it, and no replace ever moves an unflushed file into place.
 #include <sys/wait.h>
+#include <cstring>
 #include <unistd.h>
 
 #include <filesystem>
@@ -233,4 +234,34 @@ TEST_F(CrashTest, EveryWriterLeavesOldOrNewAtEveryStep) {
         check_every_cut(w);
         check_held_open(w);
     }
+}
+
+TEST_F(CrashTest, AdvancedGetOffsetFileIsOldOrNewAtEveryStep) {
+    // A running Advanced GET whose five arrays (10 rows, stride 80) hold the
+    // data file's rows: the call learns their addresses into the offset file.
+    auto get_chart = [](double bump) {
+        Chart c(8);
+        for (int i = 0; i < 8; ++i)
+            c.bars[i] = BarRecord{kJan2 + kDay * (500 + i), 100.0f + i, 200.0f + i, 50.0f + i, 150.0f + i,
+                                  static_cast<float>(1000 + i + bump), 0, 0};
+        c.closes_series(0);
+        return c;
+    };
+    Chart first = get_chart(0);
+    ASSERT_EQ(Save2Get(&first.ci()), 0);  // no Advanced GET yet: the data file it loads
+    const Bytes data_file = read_bytes("get/SH600000DAY.TXT");
+    pw::add_window(0, "AfxFrameOrView", "Advanced GET - [SH600000DAY, Daily]", 9);
+    std::vector<double> arrays(50, 0.0);
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 5; ++c) arrays[c * 10 + r] = (&first.bars[r].open)[c];
+    Bytes memory(400);
+    std::memcpy(memory.data(), arrays.data(), memory.size());
+    pw::add_memory(9, 0x200000, memory);
+    check_every_cut({"Save2Get, offset file",
+                     {{"get/SH600000DAY.OFF", std::nullopt}, {"get/SH600000DAY.TXT", data_file}},
+                     [&get_chart] {
+                         Chart c = get_chart(1);
+                         Save2Get(&c.ci());
+                     }});
+    EXPECT_TRUE(exists("get/SH600000DAY.OFF"));  // written by the route through memory
 }
