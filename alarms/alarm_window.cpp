@@ -15,6 +15,7 @@
 #include "common/log.h"
 #include "common/text.h"
 #include "datafiles/exports.h"
+#include "host/export_guard.h"
 #include "platform/platform.h"
 
 char alarm_last_label[kAlarmLabelBytes];
@@ -135,7 +136,7 @@ int harvest_alerts(plat::Window list, int columns) {
     return 0;
 }
 
-extern "C" int TARVEX_API AlarmOnOff(tagCALCINFO* ci) {
+int unguarded::AlarmOnOff(tagCALCINFO* ci) {
     if (!ci->param1 || (ci->param1_start >= 0 && ci->data_count < 1)) return -1;
     int x = truncate_to_int(param1_current(*ci));
     plat::Window desktop = plat::desktop_window();
@@ -157,7 +158,7 @@ extern "C" int TARVEX_API AlarmOnOff(tagCALCINFO* ci) {
     return 0;
 }
 
-extern "C" int TARVEX_API get_alarm_data(tagCALCINFO* ci) {
+int unguarded::get_alarm_data(tagCALCINFO* ci) {
     if (!ci->stock_label) return -1;
     char label[kAlarmLabelBytes];
     copy_text(label, sizeof label, ci->stock_label);

@@ -9,12 +9,13 @@
 #include "common/host_file.h"
 #include "common/log.h"
 #include "common/settings.h"
+#include "host/export_guard.h"
 
 // Time-share chart (period 1), no parameters. Puts on each alert minute of
 // the chart's security the number of its alert type (the count of types
 // plus one for an unknown type); other slots stay as the host gave them.
 // Returns 0 when a slot was written, else -1.
-extern "C" int TARVEX_API almtime(tagCALCINFO* ci_ptr) {
+int unguarded::almtime(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
     if (ci.period != kPeriodTimeShare) return -1;
     if (ci.data_count == 0) {
@@ -55,7 +56,7 @@ extern "C" int TARVEX_API almtime(tagCALCINFO* ci_ptr) {
 // Removes every raised alert, keeping the header, the definitions and the
 // end flag byte for byte. The new content is written beside the file and
 // moved over it, so a failure leaves the file as it was. 0 or -1.
-extern "C" int TARVEX_API ClearAlarm(tagCALCINFO*) {
+int unguarded::ClearAlarm(tagCALCINFO*) {
     log_line(kMsgClearAlarm);
     char fn[kPathBytes];
     alert_file_path(fn, sizeof fn);

@@ -14,6 +14,7 @@
 #include "common/paths.h"
 #include "common/settings.h"
 #include "common/text.h"
+#include "host/export_guard.h"
 #include "platform/platform.h"
 
 namespace {
@@ -145,7 +146,7 @@ bool parse_get_rows(const std::string& raw, GetFileRows* rows) {
     return true;
 }
 
-extern "C" int TARVEX_API Save2Get(tagCALCINFO* ci) {
+int unguarded::Save2Get(tagCALCINFO* ci) {
     // Without a bar there is nothing to hand over: neither Advanced GET's
     // memory nor its data file is touched.
     if (ci->data_count < 1 || !ci->bars || !ci->param1 || !ci->result) return -1;

@@ -7,6 +7,7 @@
 #include "bridges/window_toolkit.h"
 #include "common/log.h"
 #include "common/text.h"
+#include "host/export_guard.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ const char* lk_caption(int op) {
 
 }  // namespace
 
-int TARVEX_API LKBS(tagCALCINFO* ci) {
+int unguarded::LKBS(tagCALCINFO* ci) {
     log_line_int("LKBS 启动,历史操作=", last_lk_op);
     if (!ci->param1 || (ci->param1_start >= 0 && ci->data_count < 1)) return -1;
     int op = truncate_to_int(param1_current(*ci));

@@ -12,6 +12,7 @@
 #include "common/paths.h"
 #include "common/settings.h"
 #include "common/text.h"
+#include "host/export_guard.h"
 #include "platform/platform.h"
 #include "platform/windows.h"
 
@@ -100,7 +101,7 @@ std::vector<unsigned char> mt4_history_bytes(const char* symbol, int minutes, co
     return out;
 }
 
-extern "C" int TARVEX_API Save2Mt4(tagCALCINFO* ci) {
+int unguarded::Save2Mt4(tagCALCINFO* ci) {
     char fn[kPathBytes];
     path_setting(fn, sizeof fn, "MT4_HST_PATH");
     if (fn[0] == '\0') {

@@ -13,6 +13,7 @@
 #include "common/paths.h"
 #include "common/settings.h"
 #include "common/text.h"
+#include "host/export_guard.h"
 #include "platform/platform.h"
 
 namespace {
@@ -72,7 +73,7 @@ TerminalLookup find_tdx_terminal(char (&title)[kTdxTitleBytes], plat::Window* te
     return *terminal ? TerminalLookup::found : TerminalLookup::not_running;
 }
 
-int TARVEX_API TDX(tagCALCINFO* ci) {
+int unguarded::TDX(tagCALCINFO* ci) {
     if (!remember_label(tdx_last_label, ci->stock_label)) return -1;
     plat::Window foreground = plat::foreground_window();
     plat::Window button = plat::find_top_window("Button", kBuyOrder);
@@ -89,7 +90,7 @@ int TARVEX_API TDX(tagCALCINFO* ci) {
     return 0;
 }
 
-int TARVEX_API TDXTrade(tagCALCINFO* ci) {
+int unguarded::TDXTrade(tagCALCINFO* ci) {
     if (!ci->param1 || !ci->param2) {
         log_line("TDXTrade 参数错误");
         return -1;
@@ -133,7 +134,7 @@ int TARVEX_API TDXTrade(tagCALCINFO* ci) {
     return 0;
 }
 
-int TARVEX_API StockPositions(tagCALCINFO*) {
+int unguarded::StockPositions(tagCALCINFO*) {
     char title[kTdxTitleBytes];
     plat::Window terminal = 0;
     TerminalLookup r = find_tdx_terminal(title, &terminal);

@@ -12,6 +12,7 @@
 #include "datafiles/datafile_paths.h"
 #include "datafiles/exports.h"
 #include "datafiles/selfdata_format.h"
+#include "host/export_guard.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ void align_records(const tagCALCINFO& ci, int start, const unsigned char* bytes,
 // param2: data number; param3 (optional): fill only the last m bars. Slots
 // before the start are set to 0 even when the file is missing. Returns the
 // start, or -1 without a log line.
-extern "C" int TARVEX_API ReadData(tagCALCINFO* ci_ptr) {
+int unguarded::ReadData(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
     if (!ci.param1 || !ci.param2 || !ci.stock_label) return -1;
     int start = ci.param1_start < 0 ? 0 : ci.param1_start;
@@ -77,7 +78,7 @@ extern "C" int TARVEX_API ReadData(tagCALCINFO* ci_ptr) {
 // receives the count of values read; value i goes to slot data_count - 2 - i
 // while one is left. Returns the lowest slot filled, or -1 (no file, no
 // value, or no slot before the last).
-extern "C" int TARVEX_API readfile(tagCALCINFO* ci_ptr) {
+int unguarded::readfile(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
     const float* number = ci.param1_start < 0 ? ci.param1 : ci.param2;
     if (!number || ci.data_count < 1) return -1;

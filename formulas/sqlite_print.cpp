@@ -7,6 +7,7 @@
 
 #include "common/log.h"
 #include "formulas/exports.h"
+#include "host/export_guard.h"
 
 const char kYjygDatabase[] = "D:\\StockData\\yjyg.db";
 const char kYjygQuery[] = "select * from yg";
@@ -38,7 +39,7 @@ void print_query_rows(const char* db_path, const char* query, std::FILE* out) {
     sqlite3_close(db);  // also the handle of a failed open
 }
 
-extern "C" int TARVEX_API SQLit3(tagCALCINFO* ci) {
+int unguarded::SQLit3(tagCALCINFO* ci) {
     if (ci->param2) print_query_rows(kYjygDatabase, kYjygQuery, stdout);
     return -1;  // gives the formula no value
 }

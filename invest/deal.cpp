@@ -12,6 +12,7 @@
 #include "common/paths.h"
 #include "common/settings.h"
 #include "common/text.h"
+#include "host/export_guard.h"
 #include "invest/deal_text.h"
 #include "invest/exports.h"
 #include "invest/invest_messages.h"
@@ -110,7 +111,7 @@ void take_record(const tagCALCINFO& ci, char* s, const DealColumns& cols, const 
 // param2: file number (0 when absent); param3: mode 1..4 (1 when absent):
 // buy to open, sell to open, buy to close, sell to close. Fills slots from
 // param1_start (from 0 when negative) and returns param1_start, or -1.
-extern "C" int TARVEX_API Deal(tagCALCINFO* ci_ptr) {
+int unguarded::Deal(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
     int number = ci.param2 ? truncate_to_int(param_first(ci.param2)) : 0;
     int mode = ci.param3 ? truncate_to_int(param_first(ci.param3)) : 1;

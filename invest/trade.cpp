@@ -8,6 +8,7 @@
 #include "common/log.h"
 #include "common/paths.h"
 #include "common/settings.h"
+#include "host/export_guard.h"
 #include "invest/exports.h"
 #include "invest/invest_messages.h"
 #include "invest/investment_file.h"
@@ -60,7 +61,7 @@ void add_trade(const tagCALCINFO& ci, int32_t* lots, int idx, int op, double pri
 
 // Day chart (period 8). param1: account number; param2: operation 1..4.
 // Fills every slot (0 on days without trades) and returns 0, or -1.
-extern "C" int TARVEX_API Trade(tagCALCINFO* ci_ptr) {
+int unguarded::Trade(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
     if (ci.period != kPeriodDay || !ci.param1 || !ci.param2 || !ci.stock_label || ci.data_count < 1) return -1;
     int n = truncate_to_int(param1_current(ci));
@@ -114,7 +115,7 @@ extern "C" int TARVEX_API Trade(tagCALCINFO* ci_ptr) {
 // account number. Marks slot param1_start + minutes since the first bar (less
 // the 90-minute midday break from minute 210) with the trade's kind; returns
 // param1_start, or -1.
-extern "C" int TARVEX_API TradeFS(tagCALCINFO* ci_ptr) {
+int unguarded::TradeFS(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
     if (ci.period != kPeriodTimeShare) {
         log_line(kMsgTradeFSPeriod);
