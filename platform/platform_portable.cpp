@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,7 @@ bool same_name(const std::string& a, const char* b) {
 bool find_profile_value(const char* section, const char* key, const char* ini_file, std::string* value) {
     FILE* f = std::fopen(native_path(ini_file).c_str(), "rb");
     if (!f) return false;
+    std::unique_ptr<FILE, int (*)(FILE*)> closer(f, std::fclose);  // closed also when a string throws
     std::string line;
     bool in_section = false, found = false;
     int c;
@@ -91,7 +94,6 @@ bool find_profile_value(const char* section, const char* key, const char* ini_fi
         *value = v;
         found = true;
     } while (c != EOF && !found);
-    std::fclose(f);
     return found;
 }
 
@@ -134,7 +136,9 @@ File* open_file(const char* path, const char* mode) {
     }
     FILE* f = std::fopen(native_path(path).c_str(), m.c_str());
     if (!f) return nullptr;
-    return new File{f, text};
+    File* file = new (std::nothrow) File{f, text};  // no memory: no file, and none left open
+    if (!file) std::fclose(f);
+    return file;
 }
 
 size_t read_file(File* f, void* buf, size_t bytes) {

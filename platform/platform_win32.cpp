@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <new>
 
 #include "platform/platform.h"
 
@@ -36,7 +37,10 @@ size_t profile_string(const char* section, const char* key, const char* fallback
 
 File* open_file(const char* path, const char* mode) {
     FILE* f = std::fopen(path, mode);
-    return f ? new File{f} : nullptr;
+    if (!f) return nullptr;
+    File* file = new (std::nothrow) File{f};  // no memory: no file, and none left open
+    if (!file) std::fclose(f);
+    return file;
 }
 
 size_t read_file(File* f, void* buf, size_t bytes) { return std::fread(buf, 1, bytes, f->f); }
