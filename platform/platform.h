@@ -27,6 +27,8 @@ size_t read_file(File* f, void* buf, size_t bytes);
 // Writes all of `bytes` or reports false.
 bool write_file(File* f, const void* buf, size_t bytes);
 bool at_end_of_file(File* f);
+// The size in bytes of the open file; false when it cannot be told.
+bool file_size(File* f, uint64_t* size);
 // Flushes and closes; false when buffered data could not be written.
 bool close_file(File* f);
 

@@ -31,11 +31,21 @@ bool injected_failure(plat_testing::Op op) {
     return g_fail_at[i] != 0 && g_calls[i] == g_fail_at[i];
 }
 
-std::string native_path(const char* path) {
-    std::string s(path);
-    for (char& c : s)
-        if (c == '\\') c = '/';
-    return s;
+// A path with slashes, in a fixed buffer: the file calls allocate nothing,
+// as the Windows calls they stand in for never fail for want of memory. A
+// path too long for the buffer becomes the empty path, which names no file.
+struct NativePath {
+    char s[4096];
+    const char* c_str() const { return s; }
+};
+
+NativePath native_path(const char* path) {
+    NativePath p;
+    size_t n = std::strlen(path);
+    if (n >= sizeof p.s) n = 0;
+    for (size_t i = 0; i < n; ++i) p.s[i] = path[i] == '\\' ? '/' : path[i];
+    p.s[n] = '\0';
+    return p;
 }
 
 size_t copy_cut(char* out, size_t cap, const char* text, size_t len) {
@@ -128,16 +138,22 @@ size_t profile_string(const char* section, const char* key, const char* fallback
 
 File* open_file(const char* path, const char* mode) {
     if (injected_failure(plat_testing::Op::open)) return nullptr;
-    std::string m;
+    char m[8];
+    size_t used = 0;
     bool text = false;
-    for (const char* p = mode; *p; ++p) {
+    for (const char* p = mode; *p && used + 1 < sizeof m; ++p) {
         if (*p == 't') text = true;
-        else m.push_back(*p);
+        else m[used++] = *p;
     }
-    FILE* f = std::fopen(native_path(path).c_str(), m.c_str());
-    if (!f) return nullptr;
-    File* file = new (std::nothrow) File{f, text};  // no memory: no file, and none left open
-    if (!file) std::fclose(f);
+    m[used] = '\0';
+    // The handle first: without memory for it no file is opened, or created.
+    File* file = new (std::nothrow) File{nullptr, text};
+    if (!file) return nullptr;
+    file->f = std::fopen(native_path(path).c_str(), m);
+    if (!file->f) {
+        delete file;
+        return nullptr;
+    }
     return file;
 }
 
@@ -162,6 +178,13 @@ bool write_file(File* f, const void* buf, size_t bytes) {
 
 
 bool at_end_of_file(File* f) { return std::feof(f->f) != 0; }
+
+bool file_size(File* f, uint64_t* size) {
+    struct stat st;
+    if (fstat(fileno(f->f), &st) != 0) return false;
+    *size = static_cast<uint64_t>(st.st_size);
+    return true;
+}
 
 bool close_file(File* f) {
     bool ok = std::fclose(f->f) == 0;

@@ -36,10 +36,14 @@ size_t profile_string(const char* section, const char* key, const char* fallback
 }
 
 File* open_file(const char* path, const char* mode) {
-    FILE* f = std::fopen(path, mode);
-    if (!f) return nullptr;
-    File* file = new (std::nothrow) File{f};  // no memory: no file, and none left open
-    if (!file) std::fclose(f);
+    // The handle first: without memory for it no file is opened, or created.
+    File* file = new (std::nothrow) File{nullptr};
+    if (!file) return nullptr;
+    file->f = std::fopen(path, mode);
+    if (!file->f) {
+        delete file;
+        return nullptr;
+    }
     return file;
 }
 
@@ -48,6 +52,13 @@ size_t read_file(File* f, void* buf, size_t bytes) { return std::fread(buf, 1, b
 bool write_file(File* f, const void* buf, size_t bytes) { return std::fwrite(buf, 1, bytes, f->f) == bytes; }
 
 bool at_end_of_file(File* f) { return std::feof(f->f) != 0; }
+
+bool file_size(File* f, uint64_t* size) {
+    __int64 n = _filelengthi64(_fileno(f->f));
+    if (n < 0) return false;
+    *size = static_cast<uint64_t>(n);
+    return true;
+}
 
 bool close_file(File* f) {
     bool ok = std::fclose(f->f) == 0;
