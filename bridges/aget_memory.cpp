@@ -5,11 +5,13 @@
 // requires), or rows of this chart as an earlier write left them, before
 // anything is written; otherwise they are searched anew. Every write stays
 // within the rows that the distance between two arrays allows.
+#include <memory>
 #include <vector>
 
 #include "bridges/aget.h"
 #include "bridges/aget_search.h"
 #include "bridges/window_toolkit.h"
+#include "common/capped_read.h"
 #include "common/codes.h"
 #include "common/coding.h"
 #include "common/host_file.h"
@@ -55,7 +57,8 @@ bool arrays_of(const GetOffsets& off, Arrays* a) {
 
 bool read_offsets(const char* addr_fn, GetOffsets* off) {
     std::vector<unsigned char> b;
-    if (!read_whole_file(addr_fn, &b) || b.size() < kGetOffsetBytes) return false;
+    if (read_file_prefix(addr_fn, kGetOffsetBytes, &b) != CappedRead::whole || b.size() < kGetOffsetBytes)
+        return false;
     *off = GetOffsets{decode_i32(&b[0]), decode_u32(&b[4]), decode_u32(&b[8]), decode_u32(&b[12])};
     return true;
 }
@@ -178,8 +181,8 @@ void write_bars(plat::Process* p, const Arrays& a, const tagCALCINFO& ci) {
 bool poke_process(const tagCALCINFO& ci, const GetNames& n, plat::Window w, plat::Process* p) {
     GetFileRows file;
     std::vector<unsigned char> raw;
-    const bool have_file =
-        read_whole_file(n.fn, &raw) && parse_get_rows(std::string(raw.begin(), raw.end()), &file);
+    const bool have_file = read_file_capped(n.fn, kGetDataFileCap, &raw) == CappedRead::whole &&
+                           parse_get_rows(std::string(raw.begin(), raw.end()), &file);
     GetOffsets off;
     Arrays a;
     bool saved = read_offsets(n.addr_fn, &off) && off.window == w && arrays_of(off, &a) &&
@@ -211,12 +214,12 @@ bool poke_get_memory(const tagCALCINFO& ci) {
         log_line_str("没启动", n.title);
         return false;
     }
-    plat::Process* p = plat::open_process(plat::window_process_id(w), plat::kAccessAll);
+    // Closed however the route ends, also when it throws.
+    std::unique_ptr<plat::Process, void (*)(plat::Process*)> p(
+        plat::open_process(plat::window_process_id(w), plat::kAccessAll), plat::close_process);
     if (!p) {
         log_line("OpenProcess 失败");
         return false;
     }
-    bool ok = poke_process(ci, n, w, p);
-    plat::close_process(p);
-    return ok;
+    return poke_process(ci, n, w, p.get());
 }

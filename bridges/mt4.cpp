@@ -14,6 +14,7 @@
 #include "common/text.h"
 #include "host/export_guard.h"
 #include "platform/platform.h"
+#include "platform/scoped_file.h"
 #include "platform/windows.h"
 
 namespace {
@@ -36,12 +37,11 @@ void notify_mt4(const char* symbol, const char* minutes) {
     append_text(fn, sizeof fn, "-");
     append_text(fn, sizeof fn, minutes);
     append_text(fn, sizeof fn, ".HWND");
-    plat::File* f = plat::open_file(fn, "rb");
+    plat::ScopedFile f(plat::open_file(fn, "rb"));
     if (!f) return;
     unsigned char handle[4];
-    if (plat::read_file(f, handle, sizeof handle) == sizeof handle)
+    if (plat::read_file(f.get(), handle, sizeof handle) == sizeof handle)
         plat::post_message(decode_u32(handle), kWmCommand, kMt4Refresh, 0);
-    plat::close_file(f);
 }
 
 }  // namespace

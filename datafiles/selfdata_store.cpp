@@ -7,6 +7,7 @@
 // leaves the file as it was.
 #include <vector>
 
+#include "common/capped_read.h"
 #include "common/host_file.h"
 #include "common/log.h"
 #include "common/settings.h"
@@ -128,7 +129,7 @@ int unguarded::savedata0(char* name, long time, char* code, float value) {
         return 0;
     }
     std::vector<unsigned char> bytes;
-    if (!read_whole_file(fn, &bytes)) {
+    if (read_file_capped(fn, kSelfDataFileCap, &bytes) != CappedRead::whole) {
         log_line_str2(kMsgSelfDataOpenFailed, code, fn);
         return -1;
     }

@@ -1,11 +1,12 @@
 // ReadData and readfile: files read back into the result series. ReadData
 // lines the dated records of a self-data file up with the chart's bars;
 // readfile puts the bare floats of a value file into the slots before the
-// last, backwards. Both read at most 4000 values, as the formulas that use
-// them expect, and never write a slot outside the series.
+// last, backwards. Both use at most 4000 values, as the formulas that use
+// them expect (readfile reads no more of its file), and never write a slot
+// outside the series.
 #include <vector>
 
-#include "common/host_file.h"
+#include "common/capped_read.h"
 #include "common/log.h"
 #include "common/settings.h"
 #include "datafiles/datafile_messages.h"
@@ -51,10 +52,10 @@ void align_records(const tagCALCINFO& ci, int start, const unsigned char* bytes,
 // param1 marks the first bar (a constant marks none: from the first bar);
 // param2: data number; param3 (optional): fill only the last m bars. Slots
 // before the start are set to 0 even when the file is missing. Returns the
-// start, or -1 without a log line.
+// start, or -1 without a log line (but for a file over its cap).
 int unguarded::ReadData(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
-    if (!ci.param1 || !ci.param2 || !ci.stock_label) return -1;
+    if (!ci.param1 || !ci.param2 || !ci.stock_label || !ci.bars) return -1;
     int start = ci.param1_start < 0 ? 0 : ci.param1_start;
     if (!is_bar_index(ci, start)) return -1;
     if (ci.param3) {
@@ -65,7 +66,8 @@ int unguarded::ReadData(tagCALCINFO* ci_ptr) {
     int k = truncate_to_int(param_first(ci.param2));
     char fn[kPathBytes];
     std::vector<unsigned char> bytes;
-    if (!selfdata_file_for_number(fn, sizeof fn, k, ci.stock_label, ci.label_flag) || !read_whole_file(fn, &bytes))
+    if (!selfdata_file_for_number(fn, sizeof fn, k, ci.stock_label, ci.label_flag) ||
+        read_file_capped(fn, kSelfDataFileCap, &bytes) != CappedRead::whole)
         return -1;
     size_t count = bytes.size() / kSelfDataRecordBytes;
     if (count > kReadLimit) count = kReadLimit;
@@ -84,10 +86,10 @@ int unguarded::readfile(tagCALCINFO* ci_ptr) {
     if (!number || ci.data_count < 1) return -1;
     char fn[kPathBytes];
     std::vector<unsigned char> bytes;
-    if (!value_file_for(fn, sizeof fn, truncate_to_int(param_first(number))) || !read_whole_file(fn, &bytes))
+    if (!value_file_for(fn, sizeof fn, truncate_to_int(param_first(number))) ||
+        read_file_prefix(fn, kReadLimit * sizeof(float), &bytes) != CappedRead::whole)
         return -1;
     size_t n = bytes.size() / sizeof(float);
-    if (n > kReadLimit) n = kReadLimit;
     if (n == 0) return -1;
     int last = last_index(ci);
     ci.result[last] = static_cast<float>(n);

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "common/host_file.h"
+#include "common/capped_read.h"
 #include "common/log.h"
 #include "common/paths.h"
 #include "common/settings.h"
@@ -23,6 +23,10 @@ constexpr int kLineBytes = 300;    // s[300]: a line, its newline and the NUL
 constexpr int kTitleFields = 100;  // word[]: fields of the title line
 constexpr int kRecordFields = 200; // sp[]: fields of a record line
 constexpr int kLabelBytes = 20;    // sklab[20]
+// The largest trade-record file read: 8 MiB, some 80 000 records of a
+// hundred characters, years of an active account's trades. A larger file
+// is refused unread.
+constexpr size_t kDealFileCap = 8u << 20;
 
 // Walks the lines of the file's bytes as a text-mode read sees them: CR LF
 // is one line end. Each line comes without its end, in a 300-byte buffer;
@@ -121,14 +125,20 @@ int unguarded::Deal(tagCALCINFO* ci_ptr) {
         log_line_int(kMsgDealMode, mode);
         return -1;
     }
-    if (ci.data_count < 1 || ci.param1_start >= ci.data_count || !ci.stock_label) return -1;
+    if (ci.data_count < 1 || ci.param1_start >= ci.data_count || !ci.stock_label || !ci.bars) return -1;
     char fn[kPathBytes];
     data_file_path(fn, sizeof fn, number);
     std::vector<unsigned char> bytes;
     // A path that filled its buffer was cut and names another file.
-    if (std::strlen(fn) >= sizeof fn - 1 || !read_whole_file(fn, &bytes)) {
+    if (std::strlen(fn) >= sizeof fn - 1) {
         log_line_str(kMsgDealOpen, fn);
         return -1;
+    }
+    switch (read_file_capped(fn, kDealFileCap, &bytes)) {
+    case CappedRead::whole: break;
+    case CappedRead::too_large: return -1;  // logged
+    case CappedRead::failed:
+    case CappedRead::read_error: log_line_str(kMsgDealOpen, fn); return -1;
     }
     LineReader lines(bytes);
     char s[kLineBytes] = "";

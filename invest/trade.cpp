@@ -3,7 +3,8 @@
 // time-share chart (TradeFS). Both only read the account's file.
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
+#include <memory>
+#include <new>
 
 #include "common/log.h"
 #include "common/paths.h"
@@ -63,7 +64,8 @@ void add_trade(const tagCALCINFO& ci, int32_t* lots, int idx, int op, double pri
 // Fills every slot (0 on days without trades) and returns 0, or -1.
 int unguarded::Trade(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
-    if (ci.period != kPeriodDay || !ci.param1 || !ci.param2 || !ci.stock_label || ci.data_count < 1) return -1;
+    if (ci.period != kPeriodDay || !ci.param1 || !ci.param2 || !ci.stock_label || !ci.bars || ci.data_count < 1)
+        return -1;
     int n = truncate_to_int(param1_current(ci));
     int op = truncate_to_int(param_first(ci.param2));
     if (op < 1 || op > 4) {
@@ -72,23 +74,21 @@ int unguarded::Trade(tagCALCINFO* ci_ptr) {
     }
     char fn[kPathBytes];
     inv_path(fn, sizeof fn, n);
-    bool header_ok = false;
-    plat::File* f = open_investment_file(fn, &header_ok);
-    if (!f) return -1;
-    if (!header_ok) {
-        plat::close_file(f);
-        log_line_str(kMsgInvNoData, fn);
-        return -1;
+    InvestmentFile file;
+    switch (read_investment_file(fn, &file)) {
+    case InvRead::ok: break;
+    case InvRead::unreadable: log_line_str(kMsgInvNoData, fn); return -1;
+    case InvRead::cannot_open:
+    case InvRead::too_large: return -1;  // the cap is logged
     }
-    int32_t* lots = static_cast<int32_t*>(std::calloc(static_cast<size_t>(ci.data_count), sizeof(int32_t)));
+    std::unique_ptr<int32_t[]> lots(new (std::nothrow) int32_t[static_cast<size_t>(ci.data_count)]());
     if (!lots) {
-        plat::close_file(f);
         log_line(kMsgTradeMalloc);
         return -1;
     }
     for (int i = 0; i < ci.data_count; ++i) ci.result[i] = 0.0f;
-    TradeRecord r;
-    while (next_trade_record(f, &r)) {
+    for (size_t k = 0; k < file.records(); ++k) {
+        const TradeRecord r = file.record(k);
         if (!record_is_for(r, ci.stock_label)) continue;
         int64_t day;
         if (!trade_day_key(r.time, &day)) {
@@ -104,10 +104,8 @@ int unguarded::Trade(tagCALCINFO* ci_ptr) {
         if (!counts_for(kind, op)) continue;
         int idx = bar_at_time(ci, day, 0, last_index(ci));
         if (idx <= 0) continue;
-        add_trade(ci, lots, idx, op, price, r);
+        add_trade(ci, lots.get(), idx, op, price, r);
     }
-    std::free(lots);
-    plat::close_file(f);
     return 0;
 }
 
@@ -130,31 +128,26 @@ int unguarded::TradeFS(tagCALCINFO* ci_ptr) {
         return -1;
     }
     int start = ci.param1_start;
-    if (!is_bar_index(ci, start) || !ci.stock_label) return -1;
+    if (!is_bar_index(ci, start) || !ci.stock_label || !ci.bars) return -1;
     char fn[kPathBytes];
     inv_path(fn, sizeof fn, truncate_to_int(ci.param1[last_index(ci)]));
-    bool header_ok = false;
-    plat::File* f = open_investment_file(fn, &header_ok);
-    if (!f) {
-        log_line_str(kMsgTradeFSOpen, fn);
-        return -1;
-    }
-    if (!header_ok) {
-        plat::close_file(f);
-        log_line_str(kMsgInvNoData, fn);
-        return -1;
+    InvestmentFile file;
+    switch (read_investment_file(fn, &file)) {
+    case InvRead::ok: break;
+    case InvRead::cannot_open: log_line_str(kMsgTradeFSOpen, fn); return -1;
+    case InvRead::unreadable: log_line_str(kMsgInvNoData, fn); return -1;
+    case InvRead::too_large: return -1;  // logged
     }
     for (int i = start; i < ci.data_count; ++i) ci.result[i] = 0.0f;
     // The bar times are taken 8 hours back before they meet the trade times.
     int64_t t0 = static_cast<int64_t>(ci.bars[start].time) - 28800;
     int64_t t1 = static_cast<int64_t>(ci.bars[last_index(ci)].time) - 28800;
-    TradeRecord r;
-    while (next_trade_record(f, &r)) {
+    for (size_t k = 0; k < file.records(); ++k) {
+        const TradeRecord r = file.record(k);
         if (!record_is_for(r, ci.stock_label) || r.time < t0 || r.time > t1) continue;
         int64_t m = (r.time - t0) / 60;
         if (m >= 210) m -= 90;  // the midday break is not on the chart
         if (start + m < ci.data_count) ci.result[start + m] = static_cast<float>(r.kind);
     }
-    plat::close_file(f);
     return start;
 }
