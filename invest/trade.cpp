@@ -53,8 +53,15 @@ void add_trade(const tagCALCINFO& ci, int32_t* lots, int idx, int op, double pri
         lots[idx] = whole_lots(r.quantity);
         return;
     }
-    float held = static_cast<float>(lots[idx]) * *slot;  // single precision, as the host's series
-    *slot = static_cast<float>((held + price * r.quantity * f) / (lots[idx] + r.quantity));
+    const double total = lots[idx] + r.quantity;
+    if (total == 0.0) {
+        // No quantity left to weigh by (a trade and its reversal): the
+        // prices average evenly, as Deal averages them, instead of 0 / 0.
+        *slot = static_cast<float>((*slot + price * f) / 2.0);
+    } else {
+        float held = static_cast<float>(lots[idx]) * *slot;  // single precision, as the host's series
+        *slot = static_cast<float>((held + price * r.quantity * f) / total);
+    }
     lots[idx] = add_lots(lots[idx], whole_lots(r.quantity));
 }
 
