@@ -29,8 +29,10 @@ constexpr int kLabelBytes = 20;    // sklab[20]
 constexpr size_t kDealFileCap = 8u << 20;
 
 // Walks the lines of the file's bytes as a text-mode read sees them: CR LF
-// is one line end. Each line comes without its end, in a 300-byte buffer;
-// `too_long` says that it did not fit and was cut.
+// is one line end. Each line comes without its end, in a 300-byte buffer
+// that holds 299 characters; `too_long` says that a longer line was cut to
+// its first 299 (the rest of it is passed over: a piece from inside a line
+// has no columns in their places).
 class LineReader {
 public:
     explicit LineReader(const std::vector<unsigned char>& bytes) : b_(bytes) {}
@@ -40,8 +42,8 @@ public:
         while (end < b_.size() && b_[end] != '\n') ++end;
         size_t len = end - pos_;
         if (len > 0 && end < b_.size() && b_[end - 1] == '\r') --len;
-        *too_long = len > kLineBytes - 2;
-        if (*too_long) len = kLineBytes - 2;
+        *too_long = len > kLineBytes - 1;
+        if (*too_long) len = kLineBytes - 1;
         std::memcpy(s, b_.data() + pos_, len);
         s[len] = '\0';
         pos_ = end + 1;
@@ -68,11 +70,16 @@ int bar_holding(const tagCALCINFO& ci, int64_t t) {
     return -1;
 }
 
-// One record line: checks, then the trade's value on its bar.
-void take_record(const tagCALCINFO& ci, char* s, const DealColumns& cols, const char* sklab) {
+// One record line: checks, then the trade's value on its bar. Of a line cut
+// short (`cut`), a last field that no separator ends may have lost its
+// tail, so it does not count as one of the line's columns.
+void take_record(const tagCALCINFO& ci, char* s, bool cut, const DealColumns& cols, const char* sklab) {
+    const size_t len = std::strlen(s);
+    const bool last_field_whole = !cut || (len > 0 && s[len - 1] == ',');
     char* sp[kRecordFields];
     int n = split_fields(s, ",", sp, kRecordFields);
-    if (n < 6 || n <= highest_column(cols)) {
+    int whole_fields = last_field_whole ? n : n - 1;
+    if (n < 6 || whole_fields <= highest_column(cols)) {
         log_line(kMsgDealRecordFormat);
         return;
     }
@@ -155,12 +162,8 @@ int unguarded::Deal(tagCALCINFO* ci_ptr) {
     chart_contract(ci.stock_label, sklab, sizeof sklab);
     if (ci.period < kPeriodMin1 || ci.period > kPeriodMonth) return -1;
     while (lines.next(s, &too_long)) {
-        if (too_long) {  // never read in pieces: a piece is no record
-            log_line(kMsgDealRecordFormat);
-            continue;
-        }
         if (!std::strstr(s, buysell) || !std::strstr(s, openclose)) continue;
-        take_record(ci, s, cols, sklab);
+        take_record(ci, s, too_long, cols, sklab);
     }
     return ci.param1_start;
 }
