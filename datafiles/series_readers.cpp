@@ -2,8 +2,9 @@
 // lines the dated records of a self-data file up with the chart's bars;
 // readfile puts the bare floats of a value file into the slots before the
 // last, backwards. Both use at most 4000 values, as the formulas that use
-// them expect (readfile reads no more of its file), and never write a slot
-// outside the series.
+// them expect (ReadData the newest 4000, the ones that can meet the chart's
+// bars; readfile the first 4000, and reads no more of the file), and never
+// write a slot outside the series.
 #include <vector>
 
 #include "common/capped_read.h"
@@ -52,7 +53,8 @@ void align_records(const tagCALCINFO& ci, int start, const unsigned char* bytes,
 // param1 marks the first bar (a constant marks none: from the first bar);
 // param2: data number; param3 (optional): fill only the last m bars. Slots
 // before the start are set to 0 even when the file is missing. Returns the
-// start, or -1 without a log line (but for a file over its cap).
+// start, or -1 without a log line (but for a file over its cap). A history
+// of 4000 records or more is logged, and its newest 4000 are lined up.
 int unguarded::ReadData(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
     if (!ci.param1 || !ci.param2 || !ci.stock_label || !ci.bars) return -1;
@@ -69,10 +71,13 @@ int unguarded::ReadData(tagCALCINFO* ci_ptr) {
     if (!selfdata_file_for_number(fn, sizeof fn, k, ci.stock_label, ci.label_flag) ||
         read_file_capped(fn, kSelfDataFileCap, &bytes) != CappedRead::whole)
         return -1;
-    size_t count = bytes.size() / kSelfDataRecordBytes;
-    if (count > kReadLimit) count = kReadLimit;
-    if (count == kReadLimit) log_line(kMsgReadDataTooMany);
-    align_records(ci, start, bytes.data(), count);
+    size_t count = bytes.size() / kSelfDataRecordBytes, first = 0;
+    if (count >= kReadLimit) {
+        log_line(kMsgReadDataTooMany);
+        first = count - kReadLimit;
+        count = kReadLimit;
+    }
+    align_records(ci, start, bytes.data() + first * kSelfDataRecordBytes, count);
     return start;
 }
 
