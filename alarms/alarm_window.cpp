@@ -137,8 +137,14 @@ int harvest_alerts(plat::Window list, int columns) {
 }
 
 int unguarded::AlarmOnOff(tagCALCINFO* ci) {
-    if (!ci->param1 || (ci->param1_start >= 0 && ci->data_count < 1)) return -1;
-    int x = truncate_to_int(param1_current(*ci));
+    if (!ci->param1) return -1;
+    // An undefined value must neither stop nor start the alarm engine.
+    float v = 0;
+    if (!defined_param1(*ci, &v)) {
+        log_line(kMsgAlarmOnOffUndefined);
+        return -1;
+    }
+    int x = truncate_to_int(v);
     plat::Window desktop = plat::desktop_window();
     if (!desktop) return -1;
     plat::Window alert = find_child_containing(desktop, kAlertTitle);

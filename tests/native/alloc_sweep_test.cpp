@@ -24,6 +24,7 @@
 #include "tests/invest_alarm_bytes.h"
 #include "tests/native/alloc_failures.h"
 #include "tests/native/datafiles_support.h"
+#include "tests/native/desktop_support.h"
 #include "tests/stock_info_bytes.h"
 
 namespace pw = plat_windows_testing;
@@ -43,7 +44,7 @@ namespace {
 
 constexpr int kBars = 30;
 const char kGetTitle[] = "Advanced GET - [SH600000DAY, Daily]";
-constexpr uint32_t kGetPid = 9, kHostPid = 8, kGetBase = 0x200000, kGetRows = 40;
+constexpr uint32_t kGetPid = 9, kGetBase = 0x200000, kGetRows = 40;
 
 // Bars whose columns differ, on a zigzag of closes that gives the trend-line
 // formulas peaks and troughs.
@@ -173,7 +174,7 @@ protected:
         for (const char* d : {"tdx", "tdx/T0002", "data", "data/SH", "USERDATA", "USERDATA/SELF",
                               "userdata/SelfData/DATA11", "userdata/SelfData/DATA12"})
             make_dir(d);
-        write_text("tdx/connect.cfg", "[OTHER]\nTitleName=TDX测试\n");
+        write_text("tdx/connect.cfg", std::string("[OTHER]\nTitleName=") + kDesktopTdxTitleName + "\n");
         write_bytes("tdx/T0002/line.dat", tdx_line_record("600036", 20240105, 11.0f, 0, 255));
         write_bytes("userdata/block/自选股1.BLK", block_file_bytes({"SZ000001", "SH600519"}));
         write_bytes("userdata/block/突破.BLK", block_file_bytes({"SZ000001"}));
@@ -212,36 +213,10 @@ protected:
         write_text("SH600000DAY.TXT", get);
     }
 
-    // The windows the bridges drive: the host's alert window and
-    // short-term-sprite list, the TDX and 雷凯 terminals, and an Advanced GET
-    // whose arrays hold the data file's rows.
+    // The windows the bridges drive, and an Advanced GET whose arrays hold
+    // the data file's rows.
     void plant_windows() {
-        pw::reset();
-        pw::set_main_module(kHostPid, win("dzh.exe").c_str());
-        plat::Window alert = pw::add_window(0, "Alert", "大智慧 预警 - 运行中", kHostPid);
-        pw::add_window(alert, "Button", "启动预警", kHostPid);
-        pw::add_window(alert, "Button", "停止预警", kHostPid);
-        for (int i = 0; i < 3; ++i) pw::add_window(alert, "Static", "", kHostPid);
-        pw::set_cells(pw::add_window(alert, "SysListView32", "", kHostPid),
-                      {{"600000", "突破", "12-07 09:30:00", "10.5"}, {"000001", "突破", "12-07 09:31:00", "8"}});
-        plat::Window sprite = pw::add_window(0, "Sprite", "短线精灵", kHostPid);
-        pw::set_cells(pw::add_window(sprite, "SysListView32", "", kHostPid), {{"09:30 浦发银行 大笔买入"}, {"x"}});
-
-        plat::Window tdx = pw::add_window(0, "TdxW", "TDX测试 交易", 5);
-        pw::set_cells(pw::add_window(tdx, "SysListView32", "", 5), {{"600000 浦发银行 100"}});
-        plat::Window panel = pw::add_window(tdx, "Panel", "", 5);
-        pw::add_window(panel, "Static", "", 5);
-        pw::add_window(panel, "Edit", "", 5);   // price
-        pw::add_window(panel, "Edit", "", 5);   // code
-        pw::add_window(panel, "Button", "买入下单", 5);
-        plat::Window order = pw::add_window(0, "Order", "", 5);
-        pw::add_window(order, "Edit", "", 5);
-        pw::set_owner(pw::add_window(0, "Button", "买入下单", 5), order);
-
-        plat::Window lk = pw::add_window(0, "LK", "雷凯投资期货交易  - [模拟]", 6);
-        for (const char* caption : {"开多[F1]", "平多[F2]", "开空[F3]", "平空[F4]", "清仓(&Q)", "全撤(&X)"})
-            pw::add_window(lk, "Button", caption, 6);
-
+        plant_host_and_terminals(win("dzh.exe"));
         pw::add_window(0, "AfxFrameOrView", kGetTitle, kGetPid);
         Chart c = sweep_chart();
         std::vector<double> arrays(5 * kGetRows, 0.0);
