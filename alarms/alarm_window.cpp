@@ -61,19 +61,27 @@ void store_cell(int column, const char* item, AlertRow* a) {
     }
 }
 
+// The series "<prefix><alert name>" is a self-data directory: a name that
+// cannot be one (a block key may hold "%" or ">", which no file name does)
+// is refused here, alone, and logged.
 void store_series(const char* prefix, const AlertRow& a, float value) {
     char s1[kAlarmSeriesBytes];
     copy_text(s1, sizeof s1, prefix);
     append_text(s1, sizeof s1, a.alarm_name);
+    if (!is_safe_file_name(s1)) {
+        log_line_str2(kMsgAlertSeriesRefused, s1, a.skcode);
+        return;
+    }
     savedata0(s1, static_cast<long>(a.time), const_cast<char*>(a.skcode), value);
 }
 
 // Files one row; adds the last cell's text to the row's log line when the
-// security was new in the alert's block. The name and the code become file
-// and directory names, so one that could lead out of its directory is
-// refused.
+// security was new in the alert's block. A code that could not even be a
+// file name is no security's, and refuses the row; the alert's name is
+// checked where it names something: as a block by save2blk0, as a
+// self-data series by store_series.
 void file_alert(const AlertRow& a, const char* last_cell, char (&s)[kListLineBytes]) {
-    if (!is_safe_file_name(a.alarm_name) || !is_safe_file_name(a.skcode)) {
+    if (!is_safe_file_name(a.skcode)) {
         log_line_str2(kMsgAlertNameRefused, a.skcode, a.alarm_name);
         return;
     }

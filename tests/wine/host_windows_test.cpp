@@ -102,7 +102,7 @@ WINE_TEST(host_windows_alarm_switch_alert_rows_and_sprite) {
     std::string log = log_text();
     CHECK(log.find("-> 10.5,\r\n") != std::string::npos && log.find("-> 300,\r\n") != std::string::npos);
     CHECK(log.find("-> 1800,") != std::string::npos && log.find("10.6,") == std::string::npos);
-    CHECK(log.find("-> get_alarm_data 预警名称或代码不能作文件名: 600036 ..\\..\\逃逸") != std::string::npos);
+    CHECK(log.find("->  save2blk0 板块名不能作文件名: ..\\..\\逃逸 ..\\..\\逃逸") != std::string::npos);
 
     const char* event[] = {"09:30 浦发银行 大笔买入"};
     add_list_row(g_sprite_list, event, 1);
