@@ -117,7 +117,10 @@ int unguarded::Save2Mt4(tagCALCINFO* ci) {
     mt4_symbol(*ci, symbol, sizeof symbol);
     // The symbol comes from the chart's label and names the history file:
     // one that would lead out of the history directory is refused.
-    if (symbol[0] != '\0' && !is_safe_file_name(symbol)) return -1;
+    if (symbol[0] != '\0' && !is_safe_file_name(symbol)) {
+        log_line_str("Save2Mt4 代码不能作文件名:", symbol);
+        return -1;
+    }
     char ss[30];
     ss[0] = '\0';
     append_int(ss, sizeof ss, minutes);
