@@ -15,6 +15,7 @@
 #include "common/log.h"
 #include "common/text.h"
 #include "datafiles/exports.h"
+#include "host/export_guard.h"
 #include "platform/platform.h"
 
 char alarm_last_label[kAlarmLabelBytes];
@@ -60,19 +61,27 @@ void store_cell(int column, const char* item, AlertRow* a) {
     }
 }
 
+// The series "<prefix><alert name>" is a self-data directory: a name that
+// cannot be one (a block key may hold "%" or ">", which no file name does)
+// is refused here, alone, and logged.
 void store_series(const char* prefix, const AlertRow& a, float value) {
     char s1[kAlarmSeriesBytes];
     copy_text(s1, sizeof s1, prefix);
     append_text(s1, sizeof s1, a.alarm_name);
+    if (!is_safe_file_name(s1)) {
+        log_line_str2(kMsgAlertSeriesRefused, s1, a.skcode);
+        return;
+    }
     savedata0(s1, static_cast<long>(a.time), const_cast<char*>(a.skcode), value);
 }
 
 // Files one row; adds the last cell's text to the row's log line when the
-// security was new in the alert's block. The name and the code become file
-// and directory names, so one that could lead out of its directory is
-// refused.
+// security was new in the alert's block. A code that could not even be a
+// file name is no security's, and refuses the row; the alert's name is
+// checked where it names something: as a block by save2blk0, as a
+// self-data series by store_series.
 void file_alert(const AlertRow& a, const char* last_cell, char (&s)[kListLineBytes]) {
-    if (!is_safe_file_name(a.alarm_name) || !is_safe_file_name(a.skcode)) {
+    if (!is_safe_file_name(a.skcode)) {
         log_line_str2(kMsgAlertNameRefused, a.skcode, a.alarm_name);
         return;
     }
@@ -135,9 +144,15 @@ int harvest_alerts(plat::Window list, int columns) {
     return 0;
 }
 
-extern "C" int TARVEX_API AlarmOnOff(tagCALCINFO* ci) {
-    if (!ci->param1 || (ci->param1_start >= 0 && ci->data_count < 1)) return -1;
-    int x = truncate_to_int(param1_current(*ci));
+int unguarded::AlarmOnOff(tagCALCINFO* ci) {
+    if (!ci->param1) return -1;
+    // An undefined value must neither stop nor start the alarm engine.
+    float v = 0;
+    if (!defined_param1(*ci, &v)) {
+        log_line(kMsgAlarmOnOffUndefined);
+        return -1;
+    }
+    int x = truncate_to_int(v);
     plat::Window desktop = plat::desktop_window();
     if (!desktop) return -1;
     plat::Window alert = find_child_containing(desktop, kAlertTitle);
@@ -157,7 +172,7 @@ extern "C" int TARVEX_API AlarmOnOff(tagCALCINFO* ci) {
     return 0;
 }
 
-extern "C" int TARVEX_API get_alarm_data(tagCALCINFO* ci) {
+int unguarded::get_alarm_data(tagCALCINFO* ci) {
     if (!ci->stock_label) return -1;
     char label[kAlarmLabelBytes];
     copy_text(label, sizeof label, ci->stock_label);

@@ -9,18 +9,17 @@
 
 void alert_file_path(char* out, size_t cap) { ini_path(out, cap, "userdata\\self\\ALERT.DAT"); }
 
-namespace {
-
-bool read_exactly(plat::File* f, void* buf, size_t bytes) { return plat::read_file(f, buf, bytes) == bytes; }
-
-}  // namespace
-
-HeadRead read_alert_head(plat::File* f, AlertHead* head) {
-    if (!read_exactly(f, head->fh, sizeof head->fh)) return HeadRead::no_header;
+HeadRead parse_alert_head(const std::vector<unsigned char>& bytes, AlertHead* head, size_t* records_at) {
+    if (bytes.size() < sizeof head->fh) return HeadRead::no_header;
+    std::memcpy(head->fh, bytes.data(), sizeof head->fh);
     head->type_count = decode_u32(head->fh + 4);
     if (head->type_count == 0 || head->type_count > kAlertMaxTypes) return HeadRead::bad_type_count;
-    if (!read_exactly(f, head->alm_def, head->type_count * kAlertDefBytes)) return HeadRead::incomplete;
-    if (!read_exactly(f, head->end_flag, sizeof head->end_flag)) return HeadRead::incomplete;
+    const size_t defs = head->type_count * kAlertDefBytes;
+    const size_t end = sizeof head->fh + defs + sizeof head->end_flag;
+    if (bytes.size() < end) return HeadRead::incomplete;
+    std::memcpy(head->alm_def, bytes.data() + sizeof head->fh, defs);
+    std::memcpy(head->end_flag, bytes.data() + sizeof head->fh + defs, sizeof head->end_flag);
+    *records_at = end;
     return HeadRead::ok;
 }
 

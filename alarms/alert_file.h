@@ -3,13 +3,13 @@
 // of 146 bytes, a 4-byte end flag, then the raised alerts of 52 bytes to
 // the end of the file. The file is the host's: the library reads it and
 // rewrites only by keeping the header, definitions and end flag byte for
-// byte, through a new file moved over the old one.
+// byte, through a new file moved over the old one. No more of it is ever
+// read than the longest head and 4000 records: the rest is never used.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-
-#include "platform/platform.h"
+#include <vector>
 
 constexpr size_t kAlertHeaderBytes = 8;
 constexpr uint32_t kAlertMaxTypes = 20;
@@ -19,6 +19,9 @@ constexpr size_t kAlertRecordBytes = 52;
 constexpr size_t kAlertMaxRecords = 4000;  // alm[208000]: later records are not read
 constexpr size_t kAlertNameBytes = 24;     // type names, compared over 24 characters
 constexpr size_t kAlertCodeChars = 8;      // alert codes, compared over 8 characters
+constexpr size_t kAlertHeadMaxBytes = kAlertHeaderBytes + kAlertMaxTypes * kAlertDefBytes + kAlertEndFlagBytes;
+// The bytes read of the file: enough for the longest head and 4000 records.
+constexpr size_t kAlertReadCap = kAlertHeadMaxBytes + kAlertMaxRecords * kAlertRecordBytes;
 
 // Header, definitions and end flag, as read.
 struct AlertHead {
@@ -33,11 +36,13 @@ void alert_file_path(char* out, size_t cap);
 
 enum class HeadRead {
     ok,
-    no_header,       // the file ends (or a read fails) inside the header
+    no_header,       // the bytes end inside the header
     bad_type_count,  // 0 or above 20
-    incomplete,      // the file ends (or a read fails) inside the definitions
+    incomplete,      // the bytes end inside the definitions or the end flag
 };
-HeadRead read_alert_head(plat::File* f, AlertHead* head);
+// The head at the start of the file's bytes; `*records_at` is the offset of
+// the first raised alert after it (when ok).
+HeadRead parse_alert_head(const std::vector<unsigned char>& bytes, AlertHead* head, size_t* records_at);
 
 // The head as stored: header, type_count definitions, end flag.
 size_t alert_head_bytes(const AlertHead& head, unsigned char* out);

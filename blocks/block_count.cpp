@@ -10,6 +10,7 @@
 #include "common/log.h"
 #include "common/paths.h"
 #include "common/settings.h"
+#include "host/export_guard.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ int Sknumber_in_block(const char* name, char* last_code) {
 
 // bknumb: param1 = block number (absent: block 0). The last slot gets the
 // block's number of codes; returns data_count - 1, or -1 with no slot.
-extern "C" int TARVEX_API bknumb(tagCALCINFO* ci) {
+int unguarded::bknumb(tagCALCINFO* ci) {
     if (ci->data_count < 1) return -1;
     int b = ci->param1 ? truncate_to_int(param1_current(*ci)) : 0;
     char fn[kPathBytes];

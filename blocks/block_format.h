@@ -18,6 +18,12 @@ constexpr size_t kBlockCodeBytes = 8;     // code key field
 constexpr size_t kBlockCodeEndBytes = 4;  // code_end, written as zero
 constexpr size_t kBlockRecordBytes = kBlockCodeBytes + kBlockCodeEndBytes;
 
+// The largest block file read: 100 000 codes, several times every security
+// the host lists in all its markets. A larger file is no block of the host's
+// and is refused unread (and never rewritten).
+constexpr size_t kBlockMaxRecords = 100000;
+constexpr size_t kBlockFileCap = kBlockHeaderBytes + kBlockMaxRecords * kBlockRecordBytes;
+
 // skcode[20]: the buffer a code key is built in (prefix, code, NUL).
 constexpr size_t kCodeKeyBytes = 20;
 // A copy of one record's code with its NUL, as Sknumber_in_block hands it out.

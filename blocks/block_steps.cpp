@@ -2,6 +2,7 @@
 #include "blocks/block_steps.h"
 
 #include "blocks/block_format.h"
+#include "common/capped_read.h"
 #include "common/host_file.h"
 #include "platform/platform.h"
 
@@ -34,7 +35,7 @@ bool block_exists(const char* path) { return plat::file_exists(path); }
 
 bool read_block(const char* path, BlockFile* out) {
     out->records = 0;
-    if (!read_whole_file(path, &out->bytes)) return false;
+    if (read_file_capped(path, kBlockFileCap, &out->bytes) != CappedRead::whole) return false;
     if (out->bytes.size() >= kBlockHeaderBytes)
         out->records = (out->bytes.size() - kBlockHeaderBytes) / kBlockRecordBytes;
     return true;

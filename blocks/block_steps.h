@@ -17,8 +17,9 @@ struct BlockFile {
 // Probe: whether the block file exists.
 bool block_exists(const char* path);
 
-// Read: the whole file into `out`. False when it cannot be opened. A file
-// under 4 bytes holds no record; a trailing partial record is not counted.
+// Read: the whole file into `out`. False when it cannot be opened or read,
+// or is larger than kBlockFileCap (logged). A file under 4 bytes holds no
+// record; a trailing partial record is not counted.
 bool read_block(const char* path, BlockFile* out);
 
 // Pointer to record i (0 <= i < records).

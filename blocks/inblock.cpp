@@ -9,6 +9,7 @@
 #include "common/paths.h"
 #include "common/settings.h"
 #include "common/text.h"
+#include "host/export_guard.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ const char* block_kind_word(int kind) {
 // consulted). The slot gets 1 when the key (SH/SZ + label) is there, else 0,
 // also for a missing file. Returns -1 for missing parameters, a wrong kind,
 // or a file of another block format (header word), with a log line.
-extern "C" int TARVEX_API inblock(tagCALCINFO* ci) {
+int unguarded::inblock(tagCALCINFO* ci) {
     if (ci->data_count < 1) return -1;
     if (!ci->param1 || !ci->param2) {
         log_line("\nsave2blk 参数错误");
@@ -60,4 +61,4 @@ extern "C" int TARVEX_API inblock(tagCALCINFO* ci) {
     return set_last_slot(*ci, found ? 1.0f : 0.0f);
 }
 
-extern "C" int TARVEX_API del2blk(tagCALCINFO*) { return -1; }
+int unguarded::del2blk(tagCALCINFO*) { return -1; }

@@ -11,6 +11,7 @@
 #include "common/log.h"
 #include "common/paths.h"
 #include "common/settings.h"
+#include "host/export_guard.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ int add_and_report(const tagCALCINFO& ci, const char* key, int b, const AddRepor
 // gets 1 for a new block, n when the security was already among n codes,
 // n + 1 once added, 0 on most failures; -1 for missing parameters or a
 // failed append.
-extern "C" int TARVEX_API save2blk(tagCALCINFO* ci) {
+int unguarded::save2blk(tagCALCINFO* ci) {
     if (ci->data_count < 1) return -1;
     if (ci->param1 && param1_current(*ci) == 0) return set_last_slot(*ci, 0);
     if (!ci->param1 || !ci->param2) {
@@ -90,7 +91,7 @@ extern "C" int TARVEX_API save2blk(tagCALCINFO* ci) {
 // param2 = block number, param3 (optional) > 0 = put first. A code out of
 // range (or not a number) writes 0 and touches nothing. Results as save2blk,
 // except that an addition reports the code itself.
-extern "C" int TARVEX_API saveInt2blk(tagCALCINFO* ci) {
+int unguarded::saveInt2blk(tagCALCINFO* ci) {
     if (ci->data_count < 1) return -1;
     int c = -1;
     if (ci->param1) {

@@ -4,6 +4,7 @@
 
 #include "blocks/block_add.h"
 #include "blocks/block_format.h"
+#include "common/file_name.h"
 #include "common/log.h"
 #include "common/paths.h"
 #include "common/settings.h"
@@ -14,6 +15,14 @@ int save2blk0(const char* code, const char* block_key, int insert_first) {
     if (!code || !block_key) return -1;
     if (!key_plain(code, skcode)) {
         log_line_str("save2blk0 代码过长:", code);
+        return -1;
+    }
+    // The key is any text (an alert's name); the block it names must be one
+    // file name inside the block directory.
+    char datan[kNameBytes];
+    block_name_for_key(datan, sizeof datan, block_key);
+    if (!is_safe_file_name(datan)) {
+        log_line_str2(" save2blk0 板块名不能作文件名:", block_key, datan);
         return -1;
     }
     char fn[kPathBytes];

@@ -9,11 +9,12 @@
 #include "common/file_name.h"
 #include "common/host_file.h"
 #include "common/log.h"
+#include "host/export_guard.h"
 
-extern "C" int TARVEX_API Save2Get(tagCALCINFO* ci) {
+int unguarded::Save2Get(tagCALCINFO* ci) {
     // Without a bar there is nothing to hand over: neither Advanced GET's
     // memory nor its data file is touched.
-    if (ci->data_count < 1 || !ci->bars || !ci->param1 || !ci->result) return -1;
+    if (ci->data_count < 1 || !ci->bars) return -1;
     // The security's code names GET's data and offset files: a label that
     // would lead out of GET's directory is refused before either is used.
     char skcode[sizeof(GetNames::skcode)];
@@ -21,6 +22,12 @@ extern "C" int TARVEX_API Save2Get(tagCALCINFO* ci) {
     if (!is_safe_file_name(skcode)) return -1;
     if (poke_get_memory(*ci)) {
         log_line(" Save2Get - findGet OK");
+        return -1;
+    }
+    // The data file's seventh column is parameter 1, and its bars' closes go
+    // into the slots: the memory route needed neither.
+    if (!ci->param1 || !ci->result) {
+        log_line("Save2Get 缺少参数1,不写数据文件");
         return -1;
     }
     GetNames n;

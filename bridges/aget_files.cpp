@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/codes.h"
+#include "common/capped_read.h"
 #include "common/coding.h"
 #include "common/host_file.h"
 #include "common/paths.h"
@@ -147,7 +148,8 @@ bool parse_get_rows(const std::string& raw, GetFileRows* rows) {
 
 bool read_get_offsets(const char* addr_fn, GetOffsets* off) {
     std::vector<unsigned char> b;
-    if (!read_whole_file(addr_fn, &b) || b.size() < kGetOffsetBytes) return false;
+    if (read_file_prefix(addr_fn, kGetOffsetBytes, &b) != CappedRead::whole || b.size() < kGetOffsetBytes)
+        return false;
     *off = GetOffsets{decode_i32(&b[0]), decode_u32(&b[4]), decode_u32(&b[8]), decode_u32(&b[12])};
     return true;
 }

@@ -35,6 +35,9 @@ struct GetFileRows {
 };
 // Reads rows 0..2 as "%s %f %f %f %f %d %d" and counts the rows as text-mode
 // reads of at most 99 characters see them. False when three rows cannot be read.
+// The data file is read back only up to 4 MiB, some 90 000 rows, many times
+// the longest day chart; a larger one is refused unread.
+constexpr size_t kGetDataFileCap = 4u << 20;
 bool parse_get_rows(const std::string& text, GetFileRows* rows);
 
 // The offset file (16 bytes, little-endian): rows in Advanced GET's arrays,

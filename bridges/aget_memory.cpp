@@ -11,12 +11,14 @@
 #include "bridges/aget_memory.h"
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "bridges/aget_files.h"
 #include "bridges/aget_search.h"
 #include "bridges/window_toolkit.h"
+#include "common/capped_read.h"
 #include "common/codes.h"
 #include "common/host_file.h"
 #include "common/log.h"
@@ -135,7 +137,8 @@ struct DataFile {
         if (!read) {
             read = true;
             std::vector<unsigned char> raw;
-            ok = read_whole_file(fn, &raw) && parse_get_rows(std::string(raw.begin(), raw.end()), &rows);
+            ok = read_file_capped(fn, kGetDataFileCap, &raw) == CappedRead::whole &&
+                 parse_get_rows(std::string(raw.begin(), raw.end()), &rows);
         }
         return ok ? &rows : nullptr;
     }
@@ -272,12 +275,12 @@ bool poke_get_memory(const tagCALCINFO& ci) {
         log_line_str("没启动", n.title);
         return false;
     }
-    plat::Process* p = plat::open_process(plat::window_process_id(w), plat::kAccessAll);
+    // Closed however the route ends, also when it throws.
+    std::unique_ptr<plat::Process, void (*)(plat::Process*)> p(
+        plat::open_process(plat::window_process_id(w), plat::kAccessAll), plat::close_process);
     if (!p) {
         log_line("OpenProcess 失败");
         return false;
     }
-    bool ok = poke_process(ci, n, w, p);
-    plat::close_process(p);
-    return ok;
+    return poke_process(ci, n, w, p.get());
 }

@@ -7,6 +7,7 @@
 #include "bridges/window_toolkit.h"
 #include "common/log.h"
 #include "common/text.h"
+#include "host/export_guard.h"
 
 namespace {
 
@@ -29,10 +30,16 @@ const char* lk_caption(int op) {
 
 }  // namespace
 
-int TARVEX_API LKBS(tagCALCINFO* ci) {
+int unguarded::LKBS(tagCALCINFO* ci) {
     log_line_int("LKBS 启动,历史操作=", last_lk_op);
-    if (!ci->param1 || (ci->param1_start >= 0 && ci->data_count < 1)) return -1;
-    int op = truncate_to_int(param1_current(*ci));
+    if (!ci->param1) return -1;
+    // No order on a value the formula left undefined, nor without a bar.
+    float v = 0;
+    if (!defined_param1(*ci, &v)) {
+        log_line("LKBS 参数1未定义(无K线或非数值),不操作");
+        return -1;
+    }
+    int op = truncate_to_int(v);
     if (op == last_lk_op) {
         log_line_int("重复操作，返回", op);
         return -1;

@@ -12,7 +12,9 @@
 #include "common/paths.h"
 #include "common/settings.h"
 #include "common/text.h"
+#include "host/export_guard.h"
 #include "platform/platform.h"
+#include "platform/scoped_file.h"
 #include "platform/windows.h"
 
 namespace {
@@ -35,12 +37,11 @@ void notify_mt4(const char* symbol, const char* minutes) {
     append_text(fn, sizeof fn, "-");
     append_text(fn, sizeof fn, minutes);
     append_text(fn, sizeof fn, ".HWND");
-    plat::File* f = plat::open_file(fn, "rb");
+    plat::ScopedFile f(plat::open_file(fn, "rb"));
     if (!f) return;
     unsigned char handle[4];
-    if (plat::read_file(f, handle, sizeof handle) == sizeof handle)
+    if (plat::read_file(f.get(), handle, sizeof handle) == sizeof handle)
         plat::post_message(decode_u32(handle), kWmCommand, kMt4Refresh, 0);
-    plat::close_file(f);
 }
 
 }  // namespace
@@ -100,7 +101,7 @@ std::vector<unsigned char> mt4_history_bytes(const char* symbol, int minutes, co
     return out;
 }
 
-extern "C" int TARVEX_API Save2Mt4(tagCALCINFO* ci) {
+int unguarded::Save2Mt4(tagCALCINFO* ci) {
     char fn[kPathBytes];
     path_setting(fn, sizeof fn, "MT4_HST_PATH");
     if (fn[0] == '\0') {
@@ -116,7 +117,10 @@ extern "C" int TARVEX_API Save2Mt4(tagCALCINFO* ci) {
     mt4_symbol(*ci, symbol, sizeof symbol);
     // The symbol comes from the chart's label and names the history file:
     // one that would lead out of the history directory is refused.
-    if (symbol[0] != '\0' && !is_safe_file_name(symbol)) return -1;
+    if (symbol[0] != '\0' && !is_safe_file_name(symbol)) {
+        log_line_str("Save2Mt4 代码不能作文件名:", symbol);
+        return -1;
+    }
     char ss[30];
     ss[0] = '\0';
     append_int(ss, sizeof ss, minutes);

@@ -4,12 +4,13 @@
 #include "bridges/exports.h"
 #include "bridges/window_toolkit.h"
 #include "common/log.h"
+#include "host/export_guard.h"
 
 namespace {
 const char kSpriteTitle[] = "短线精灵";
 }  // namespace
 
-extern "C" int TARVEX_API GetSmartMsg(tagCALCINFO*) {
+int unguarded::GetSmartMsg(tagCALCINFO*) {
     plat::Window sprite = find_child_containing(plat::desktop_window(), kSpriteTitle);
     if (!sprite) {
         log_line("未找到短线精灵");

@@ -4,6 +4,7 @@
 // labels make each export act once per change of security.
 #include "bridges/tdx.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -13,6 +14,7 @@
 #include "common/paths.h"
 #include "common/settings.h"
 #include "common/text.h"
+#include "host/export_guard.h"
 #include "platform/platform.h"
 
 namespace {
@@ -55,6 +57,13 @@ void type_into(plat::Window edit, const char* text) {
     plat::send_message(edit, plat::kWmSetText, 0, reinterpret_cast<intptr_t>(text));
 }
 
+// A code to hand over: a null or empty label is none.
+bool has_label(const tagCALCINFO& ci, const char* export_name) {
+    if (ci.stock_label && ci.stock_label[0]) return true;
+    log_line_str(export_name, "无证券代码,不操作");
+    return false;
+}
+
 }  // namespace
 
 TerminalLookup find_tdx_terminal(char (&title)[kTdxTitleBytes], plat::Window* terminal) {
@@ -72,8 +81,13 @@ TerminalLookup find_tdx_terminal(char (&title)[kTdxTitleBytes], plat::Window* te
     return *terminal ? TerminalLookup::found : TerminalLookup::not_running;
 }
 
-int TARVEX_API TDX(tagCALCINFO* ci) {
+int unguarded::TDX(tagCALCINFO* ci) {
+    if (!has_label(*ci, "TDX")) return -1;
     if (!remember_label(tdx_last_label, ci->stock_label)) return -1;
+    if (ci->data_count < 1) {  // an empty chart shows no security to trade
+        log_line("TDX 图表无K线,不操作");
+        return -1;
+    }
     plat::Window foreground = plat::foreground_window();
     plat::Window button = plat::find_top_window("Button", kBuyOrder);
     if (!button) return -1;
@@ -89,14 +103,33 @@ int TARVEX_API TDX(tagCALCINFO* ci) {
     return 0;
 }
 
-int TARVEX_API TDXTrade(tagCALCINFO* ci) {
+int unguarded::TDXTrade(tagCALCINFO* ci) {
     if (!ci->param1 || !ci->param2) {
         log_line("TDXTrade 参数错误");
         return -1;
     }
+    if (!has_label(*ci, "TDXTrade")) return -1;
     if (!remember_label(trade_last_label, ci->stock_label)) return -1;
-    float price = ci->param1_start >= 0 && ci->data_count < 1 ? 0.0f : param1_current(*ci);
-    int mode = ci->param3 ? truncate_to_int(param_first(ci->param3)) : 1;
+    // Nothing is typed or clicked on a price or mode the formula left
+    // undefined, nor without a bar to read the price from.
+    float price = 0;
+    if (!defined_param1(*ci, &price)) {
+        log_line("TDXTrade 价格未定义(无K线或非数值),不操作");
+        return -1;
+    }
+    const float mode_value = ci->param3 ? param_first(ci->param3) : 1.0f;
+    if (!std::isfinite(mode_value)) {
+        log_line("TDXTrade 模式未定义(非数值),不操作");
+        return -1;
+    }
+    const int mode = truncate_to_int(mode_value);
+    // The price as the panel shows it; one too large for the text is refused
+    // rather than typed cut short.
+    char s1[20] = "";
+    if (price > 0 && std::snprintf(s1, sizeof s1, "%.2f", static_cast<double>(price)) >= static_cast<int>(sizeof s1)) {
+        log_line("TDXTrade 价格超出范围,不操作");
+        return -1;
+    }
     const char* anchor_text = mode != 0 ? kBuyOrder : kMultiAccount;
 
     if (!anchor_still_valid(anchor_text)) {
@@ -121,8 +154,6 @@ int TARVEX_API TDXTrade(tagCALCINFO* ci) {
             // A new code only: the terminal refills the panel, the price follows later.
             type_into(code_edit, ci->stock_label);
         } else if (price > 0) {
-            char s1[20];
-            std::snprintf(s1, sizeof s1, "%.2f", static_cast<double>(price));
             plat::Window price_edit = nth_child(trade_panel, mode != 0 ? 1 : 4);
             if (price_edit && !control_text_equals(price_edit, s1)) type_into(price_edit, s1);
         }
@@ -133,7 +164,7 @@ int TARVEX_API TDXTrade(tagCALCINFO* ci) {
     return 0;
 }
 
-int TARVEX_API StockPositions(tagCALCINFO*) {
+int unguarded::StockPositions(tagCALCINFO*) {
     char title[kTdxTitleBytes];
     plat::Window terminal = 0;
     TerminalLookup r = find_tdx_terminal(title, &terminal);

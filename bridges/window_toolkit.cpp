@@ -86,8 +86,10 @@ plat::Window nth_child(plat::Window parent, int n) {
     return w;
 }
 
+ListReader::~ListReader() { close_list_reader(*this); }
+
 bool open_list_reader(plat::Window list, ListReader* r) {
-    *r = ListReader{};
+    close_list_reader(*r);
     r->list = list;
     r->rows = static_cast<int>(plat::send_message(list, plat::kLvmGetItemCount, 0, 0));
     r->process = plat::open_process(plat::window_process_id(list), plat::kAccessListRead);
@@ -131,7 +133,10 @@ void close_list_reader(ListReader& r) {
         if (r.text_block) plat::remote_free(r.process, r.text_block);
         plat::close_process(r.process);
     }
-    r = ListReader{};
+    r.list = 0;
+    r.rows = 0;
+    r.process = nullptr;
+    r.item_block = r.text_block = 0;
 }
 
 int log_list_rows(plat::Window list, int columns) {

@@ -42,13 +42,20 @@ plat::Window find_child_containing(plat::Window parent, const char* text);
 plat::Window nth_child(plat::Window parent, int n);
 
 // One pass over a list view in another process: the process opened, one
-// block for the LVITEMA and one for the cell text allocated inside it.
+// block for the LVITEMA and one for the cell text allocated inside it. The
+// pass is closed when the reader goes out of scope, also when an exception
+// leaves it, so no block stays behind in the other process.
 struct ListReader {
     plat::Window list = 0;
     int rows = 0;
     plat::Process* process = nullptr;
     uint32_t item_block = 0;
     uint32_t text_block = 0;
+
+    ListReader() = default;
+    ListReader(const ListReader&) = delete;
+    ListReader& operator=(const ListReader&) = delete;
+    ~ListReader();
 };
 // Opens the pass. When the process cannot be opened or a block cannot be
 // allocated, logs why, releases what it took and returns false: the list is

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/scoped_file.h"
 
 namespace {
 
@@ -59,14 +60,14 @@ bool write_in_place(const char* path, const void* bytes, size_t size, const std:
 
 bool read_whole_file(const char* path, std::vector<unsigned char>* out) {
     out->clear();
-    plat::File* f = plat::open_file(path, "rb");
+    plat::ScopedFile f(plat::open_file(path, "rb"));  // closed also when the vector cannot grow
     if (!f) return false;
     // Read straight into the vector, each read as large as all read so far:
     // a few calls and no copying through a bounce buffer.
     size_t have = 0, want = 16384;
     for (;;) {
         out->resize(have + want);
-        size_t n = plat::read_file(f, out->data() + have, want);
+        size_t n = plat::read_file(f.get(), out->data() + have, want);
         have += n;
         if (n < want) break;
         want = have;
@@ -74,8 +75,8 @@ bool read_whole_file(const char* path, std::vector<unsigned char>* out) {
     out->resize(have);
     // Stopped short of the end: a read error. Part of a file must never be
     // taken for all of it (a rewrite would drop the rest).
-    bool whole = plat::at_end_of_file(f);
-    plat::close_file(f);
+    bool whole = plat::at_end_of_file(f.get());
+    f.close();
     if (!whole) out->clear();
     return whole;
 }

@@ -18,5 +18,6 @@ void log_line_str2(const char* message, const char* text1, const char* text2);
 // `time` in local time (nothing more when it cannot be converted).
 void log_line_time(const char* message, int64_t time);
 
-// Lines are composed in this many bytes; a longer line is cut, never written past.
+// Lines are composed in this many bytes; a longer line is cut, never written
+// past, and cut at a whole character: no GBK character is split.
 constexpr int kLogLineBytes = 300;

@@ -93,11 +93,15 @@ void block_path_for_number(char* out, size_t cap, int n) {
     finish_block_path(out, cap, datan);
 }
 
-void block_path_for_key(char* out, size_t cap, const char* key) {
+void block_name_for_key(char* out, size_t cap, const char* key) {
     char defn[kDefaultNameBytes];
     copy_text(defn, sizeof defn, key);
+    read_setting(kBlockNames.section, key, defn, kBlockNames.limit, out, cap);
+}
+
+void block_path_for_key(char* out, size_t cap, const char* key) {
     char datan[kNameBytes];
-    read_setting(kBlockNames.section, key, defn, kBlockNames.limit, datan, sizeof datan);
+    block_name_for_key(datan, sizeof datan, key);
     read_root(Root::block, out, cap);
     finish_block_path(out, cap, datan);
 }

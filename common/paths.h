@@ -26,6 +26,8 @@ void tdx_dir(char* out, size_t cap);
 void block_path_for_number(char* out, size_t cap, int n);
 // BLOCK_PATH + "userdata\block\" + name for `key` (default the key) + ".BLK".
 void block_path_for_key(char* out, size_t cap, const char* key);
+// The block name configured for `key` in "板块名" (default the key itself).
+void block_name_for_key(char* out, size_t cap, const char* key);
 // module_dir + "userdata\block\" + name + ".BLK"; no setting consulted.
 void block_path_for_name(char* out, size_t cap, const char* name);
 

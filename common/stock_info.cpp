@@ -12,6 +12,7 @@
 #include "common/settings.h"
 #include "common/text.h"
 #include "platform/platform.h"
+#include "platform/scoped_file.h"
 
 namespace {
 
@@ -78,8 +79,9 @@ float GetStockInfo(const char* code, char* info) {
             return -1;
         }
     }
+    plat::ScopedFile held(f);
     bool found = find_record(f, *layout, code, info);
-    plat::close_file(f);
+    held.close();
     if (found) return 0;
     log_line_str("GetStockInfo 没有找到股票:", code);
     return -1;

@@ -10,6 +10,7 @@
 #include "datafiles/datafile_paths.h"
 #include "datafiles/exports.h"
 #include "datafiles/selfdata_io.h"
+#include "host/export_guard.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ float average_volume(const tagCALCINFO& ci) {
 // param1: a series (its start must be a bar); param2: data number; param3:
 // capital value; param4 must be absent. Last slot = the capital value as an
 // integer; returns data_count - 1, or -1 after logging.
-extern "C" int TARVEX_API SAVEDATA_CAPITAL(tagCALCINFO* ci_ptr) {
+int unguarded::SAVEDATA_CAPITAL(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
     if (!ci.param1 || !ci.param2 || !ci.param3 || ci.param4 || !ci.bars || !is_bar_index(ci, ci.param1_start) ||
         !ci.stock_label) {

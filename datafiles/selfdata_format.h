@@ -25,6 +25,12 @@ static_assert(kSelfDataRecordBytes == kSelfDataValueOffset + sizeof(float), "sel
 
 constexpr int32_t kSecondsPerDay = 86400;
 
+// The largest self-data file read: 100 000 records, more than 270 years of
+// one value a day, and every bar of the longest day chart the host keeps. A
+// larger file is refused unread (and never rewritten).
+constexpr size_t kSelfDataMaxRecords = 100000;
+constexpr size_t kSelfDataFileCap = kSelfDataMaxRecords * kSelfDataRecordBytes;
+
 // Day of a time: x - (x mod 86400) with division truncating toward zero, as
 // the stored days have always been computed; the start of x's UTC day for
 // the non-negative times that occur. Any int32 time, shifted by -28800, gives

@@ -3,11 +3,12 @@
 
 #include <cstdint>
 
+#include "common/capped_read.h"
 #include "common/host_file.h"
 
 bool read_selfdata_file(const char* path, std::vector<SelfDataRecord>* records) {
     std::vector<unsigned char> bytes;
-    if (!read_whole_file(path, &bytes)) return false;
+    if (read_file_capped(path, kSelfDataFileCap, &bytes) != CappedRead::whole) return false;
     *records = decode_selfdata_records(bytes, SIZE_MAX);
     return true;
 }

@@ -7,7 +7,8 @@
 
 #include "datafiles/selfdata_format.h"
 
-// Every whole record of the file. False when it cannot be opened.
+// Every whole record of the file. False when it cannot be opened or read, or
+// is larger than kSelfDataFileCap (logged).
 bool read_selfdata_file(const char* path, std::vector<SelfDataRecord>* records);
 
 // Makes `records` the file's whole content (creating it when missing).

@@ -7,6 +7,7 @@
 // leaves the file as it was.
 #include <vector>
 
+#include "common/capped_read.h"
 #include "common/host_file.h"
 #include "common/log.h"
 #include "common/settings.h"
@@ -15,6 +16,7 @@
 #include "datafiles/exports.h"
 #include "datafiles/selfdata_io.h"
 #include "datafiles/selfdata_merge.h"
+#include "host/export_guard.h"
 #include "platform/platform.h"
 
 namespace {
@@ -104,16 +106,16 @@ int store_value(const tagCALCINFO& ci) {
 
 // param1: the value; param2: data number; param3 (optional): skip value.
 // Last slot = the value; returns what store_value reports.
-extern "C" int TARVEX_API savedata(tagCALCINFO* ci) { return store_value(*ci); }
+int unguarded::savedata(tagCALCINFO* ci) { return store_value(*ci); }
 
 // The same store under the type-decorated symbol formulas also use.
-extern "C" int TARVEX_API savedataR(tagCALCINFO* ci) { return store_value(*ci); }
+int unguarded::savedataR(tagCALCINFO* ci) { return store_value(*ci); }
 
 // One record (day of `time`, value) into <name>\<market><code>.dat: a record
 // of the same day as the file's last one replaces it, any other is added at
 // the end (no order test, as callers come in time order). 0, or -1 after
 // logging a file that could not be created, read or rewritten.
-extern "C" int TARVEX_API savedata0(char* name, long time, char* code, float value) {
+int unguarded::savedata0(char* name, long time, char* code, float value) {
     if (!name || !code) return -1;
     unsigned char rec[kSelfDataRecordBytes];
     encode_selfdata_record(rec, SelfDataRecord{day_of(time), value});
@@ -127,7 +129,7 @@ extern "C" int TARVEX_API savedata0(char* name, long time, char* code, float val
         return 0;
     }
     std::vector<unsigned char> bytes;
-    if (!read_whole_file(fn, &bytes)) {
+    if (read_file_capped(fn, kSelfDataFileCap, &bytes) != CappedRead::whole) {
         log_line_str2(kMsgSelfDataOpenFailed, code, fn);
         return -1;
     }

@@ -1,17 +1,20 @@
 // ReadData and readfile: files read back into the result series. ReadData
 // lines the dated records of a self-data file up with the chart's bars;
 // readfile puts the bare floats of a value file into the slots before the
-// last, backwards. Both read at most 4000 values, as the formulas that use
-// them expect, and never write a slot outside the series.
+// last, backwards. Both use at most 4000 values, as the formulas that use
+// them expect (ReadData the newest 4000, the ones that can meet the chart's
+// bars; readfile the first 4000, and reads no more of the file), and never
+// write a slot outside the series.
 #include <vector>
 
-#include "common/host_file.h"
+#include "common/capped_read.h"
 #include "common/log.h"
 #include "common/settings.h"
 #include "datafiles/datafile_messages.h"
 #include "datafiles/datafile_paths.h"
 #include "datafiles/exports.h"
 #include "datafiles/selfdata_format.h"
+#include "host/export_guard.h"
 
 namespace {
 
@@ -50,10 +53,11 @@ void align_records(const tagCALCINFO& ci, int start, const unsigned char* bytes,
 // param1 marks the first bar (a constant marks none: from the first bar);
 // param2: data number; param3 (optional): fill only the last m bars. Slots
 // before the start are set to 0 even when the file is missing. Returns the
-// start, or -1 without a log line.
-extern "C" int TARVEX_API ReadData(tagCALCINFO* ci_ptr) {
+// start, or -1 without a log line (but for a file over its cap). A history
+// of 4000 records or more is logged, and its newest 4000 are lined up.
+int unguarded::ReadData(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
-    if (!ci.param1 || !ci.param2 || !ci.stock_label) return -1;
+    if (!ci.param1 || !ci.param2 || !ci.stock_label || !ci.bars) return -1;
     int start = ci.param1_start < 0 ? 0 : ci.param1_start;
     if (!is_bar_index(ci, start)) return -1;
     if (ci.param3) {
@@ -64,12 +68,16 @@ extern "C" int TARVEX_API ReadData(tagCALCINFO* ci_ptr) {
     int k = truncate_to_int(param_first(ci.param2));
     char fn[kPathBytes];
     std::vector<unsigned char> bytes;
-    if (!selfdata_file_for_number(fn, sizeof fn, k, ci.stock_label, ci.label_flag) || !read_whole_file(fn, &bytes))
+    if (!selfdata_file_for_number(fn, sizeof fn, k, ci.stock_label, ci.label_flag) ||
+        read_file_capped(fn, kSelfDataFileCap, &bytes) != CappedRead::whole)
         return -1;
-    size_t count = bytes.size() / kSelfDataRecordBytes;
-    if (count > kReadLimit) count = kReadLimit;
-    if (count == kReadLimit) log_line(kMsgReadDataTooMany);
-    align_records(ci, start, bytes.data(), count);
+    size_t count = bytes.size() / kSelfDataRecordBytes, first = 0;
+    if (count >= kReadLimit) {
+        log_line(kMsgReadDataTooMany);
+        first = count - kReadLimit;
+        count = kReadLimit;
+    }
+    align_records(ci, start, bytes.data() + first * kSelfDataRecordBytes, count);
     return start;
 }
 
@@ -77,16 +85,16 @@ extern "C" int TARVEX_API ReadData(tagCALCINFO* ci_ptr) {
 // receives the count of values read; value i goes to slot data_count - 2 - i
 // while one is left. Returns the lowest slot filled, or -1 (no file, no
 // value, or no slot before the last).
-extern "C" int TARVEX_API readfile(tagCALCINFO* ci_ptr) {
+int unguarded::readfile(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
     const float* number = ci.param1_start < 0 ? ci.param1 : ci.param2;
     if (!number || ci.data_count < 1) return -1;
     char fn[kPathBytes];
     std::vector<unsigned char> bytes;
-    if (!value_file_for(fn, sizeof fn, truncate_to_int(param_first(number))) || !read_whole_file(fn, &bytes))
+    if (!value_file_for(fn, sizeof fn, truncate_to_int(param_first(number))) ||
+        read_file_prefix(fn, kReadLimit * sizeof(float), &bytes) != CappedRead::whole)
         return -1;
     size_t n = bytes.size() / sizeof(float);
-    if (n > kReadLimit) n = kReadLimit;
     if (n == 0) return -1;
     int last = last_index(ci);
     ci.result[last] = static_cast<float>(n);

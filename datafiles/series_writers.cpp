@@ -13,10 +13,11 @@
 #include "datafiles/day_format.h"
 #include "datafiles/exports.h"
 #include "datafiles/selfdata_io.h"
+#include "host/export_guard.h"
 
 // param1: a series from a valid bar; param2: data number. Slots from
 // param1_start receive param1; returns param1_start, or -1 after logging.
-extern "C" int TARVEX_API saveS(tagCALCINFO* ci_ptr) {
+int unguarded::saveS(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
     if (!ci.param1 || !ci.param2 || !ci.bars || !is_bar_index(ci, ci.param1_start) || !ci.stock_label) {
         log_line_str(kMsgSaveSParams, ci.stock_label ? ci.stock_label : "");
@@ -43,7 +44,7 @@ extern "C" int TARVEX_API saveS(tagCALCINFO* ci_ptr) {
 // parameter 1 is a constant, which marks no bar) to the last; their slots
 // receive the closes. Returns the first bar written, or -1 without a log
 // line (wrong period, no such bar, file not written).
-extern "C" int TARVEX_API saveDay(tagCALCINFO* ci_ptr) {
+int unguarded::saveDay(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
     if (ci.period != kPeriodDay || !ci.stock_label || !ci.bars) return -1;
     int start = ci.param1_start < 0 ? 0 : ci.param1_start;

@@ -2,6 +2,7 @@
 #include "formulas/clock.h"
 
 #include "formulas/exports.h"
+#include "host/export_guard.h"
 #include "host/formula_call.h"
 #include "platform/platform.h"
 
@@ -25,21 +26,21 @@ plat::LocalTime now_local() {
 }
 }  // namespace
 
-extern "C" int TARVEX_API systime(tagCALCINFO* ci) {
+int unguarded::systime(tagCALCINFO* ci) {
     plat::LocalTime t = now_local();
     return set_last_slot(*ci, static_cast<float>(hhmmss(t.hour, t.minute, t.second)));
 }
 
-extern "C" int TARVEX_API minutes(tagCALCINFO* ci) {
+int unguarded::minutes(tagCALCINFO* ci) {
     plat::LocalTime t = now_local();
     return set_last_slot(*ci, static_cast<float>(trading_minute(t.hour, t.minute)));
 }
 
-extern "C" int TARVEX_API time0(tagCALCINFO* ci) {
+int unguarded::time0(tagCALCINFO* ci) {
     plat::LocalTime t = now_local();
     return fill_all_slots(*ci, static_cast<float>(t.hour * 60 + t.minute));
 }
 
-extern "C" int TARVEX_API SumSec(tagCALCINFO*) { return -1; }
+int unguarded::SumSec(tagCALCINFO*) { return -1; }
 
-extern "C" int TARVEX_API msg(tagCALCINFO*) { return 0; }
+int unguarded::msg(tagCALCINFO*) { return 0; }

@@ -6,6 +6,7 @@
 #include "common/stock_info.h"
 #include "common/text.h"
 #include "formulas/exports.h"
+#include "host/export_guard.h"
 #include "host/formula_call.h"
 #include "platform/platform.h"
 
@@ -17,22 +18,22 @@ int module_file_exists(const char* name) {
     return plat::file_exists(fn) ? 1 : 0;
 }
 
-extern "C" int TARVEX_API is_main_dzh(tagCALCINFO* ci) {
+int unguarded::is_main_dzh(tagCALCINFO* ci) {
     return set_last_slot(*ci, static_cast<float>(module_file_exists("主程序.txt")));
 }
 
-extern "C" int TARVEX_API is_HK_dzh(tagCALCINFO* ci) {
+int unguarded::is_HK_dzh(tagCALCINFO* ci) {
     return set_last_slot(*ci, static_cast<float>(module_file_exists("港股通.txt")));
 }
 
-extern "C" int TARVEX_API LableGet(tagCALCINFO* ci) {
+int unguarded::LableGet(tagCALCINFO* ci) {
     if (ci->label_flag || !ci->stock_label) return -1;  // an index has no record
     char info[kStockInfoBytes];
     if (GetStockInfo(ci->stock_label, info) != 0) return -1;
     return set_last_slot(*ci, static_cast<float>(static_cast<signed char>(info[kStockInfoLabelOffset])));
 }
 
-extern "C" int TARVEX_API OutLog(tagCALCINFO* ci) {
+int unguarded::OutLog(tagCALCINFO* ci) {
     if (!ci->param1 || !ci->param2) return -1;
     if (ci->param1_start >= 0 && ci->data_count < 1) return -1;  // a series with no element
     if (param1_current(*ci) > 0) {

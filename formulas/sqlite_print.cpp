@@ -7,6 +7,7 @@
 
 #include "common/log.h"
 #include "formulas/exports.h"
+#include "host/export_guard.h"
 
 const char kYjygDatabase[] = "D:\\StockData\\yjyg.db";
 const char kYjygQuery[] = "select * from yg";
@@ -16,8 +17,10 @@ void print_query_rows(const char* db_path, const char* query, std::FILE* out) {
     char** table = nullptr;
     int nrow = 0;
     int ncolumn = 0;
-    // Read-only: a missing file is an error, not a new empty database.
-    if (sqlite3_open_v2(db_path, &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    // Never created: a missing file is an error, not a new empty database.
+    // Opened for writing all the same, so that a database its writer left
+    // in mid-transaction (a hot journal) is rolled back and read.
+    if (sqlite3_open_v2(db_path, &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         log_line_str("SQLit3 打开数据库失败", db_path);
     } else {
         char* error = nullptr;
@@ -38,7 +41,7 @@ void print_query_rows(const char* db_path, const char* query, std::FILE* out) {
     sqlite3_close(db);  // also the handle of a failed open
 }
 
-extern "C" int TARVEX_API SQLit3(tagCALCINFO* ci) {
+int unguarded::SQLit3(tagCALCINFO* ci) {
     if (ci->param2) print_query_rows(kYjygDatabase, kYjygQuery, stdout);
     return -1;  // gives the formula no value
 }

@@ -6,6 +6,7 @@
 #include "common/log.h"
 #include "common/tick_flow_slots.h"
 #include "formulas/exports.h"
+#include "host/export_guard.h"
 #include "host/formula_call.h"
 
 TickBand tick_band(float reference) {
@@ -46,7 +47,7 @@ float add_ticks(const tagCALCINFO& ci, int first, float flow) {
 
 }  // namespace
 
-extern "C" int TARVEX_API FB(tagCALCINFO* ci) {
+int unguarded::FB(tagCALCINFO* ci) {
     if (ci->period != kPeriodTick) {
         log_line("FB 调用失败,不是分笔周期");
         return -1;

@@ -9,6 +9,12 @@ float param1_current(const tagCALCINFO& ci) {
     return ci.param1[ci.data_count - 1];
 }
 
+bool defined_param1(const tagCALCINFO& ci, float* v) {
+    if (!ci.param1 || ci.data_count < 1) return false;
+    *v = param1_current(ci);
+    return std::isfinite(*v);
+}
+
 int truncate_to_int(float v) {
     if (std::isnan(v)) return 0;
     if (v >= 2147483647.0f) return INT_MAX;

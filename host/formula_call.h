@@ -22,6 +22,13 @@ typedef int(TARVEX_API* FormulaCall)(tagCALCINFO* ci);
 // that data_count >= 1 when the start is not negative.
 float param1_current(const tagCALCINFO& ci);
 
+// For the exports that act on another program (press, type, order): the
+// current value of parameter 1 only when it is there, there is a bar to read
+// it from, and it is a number. False for an absent parameter, an empty chart
+// and a value the formula left undefined (NaN, or infinite): such a call must
+// do nothing.
+bool defined_param1(const tagCALCINFO& ci, float* v);
+
 // Element 0 of parameter 2..4; the caller has checked the pointer.
 inline float param_first(const float* p) { return p[0]; }
 

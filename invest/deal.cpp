@@ -7,11 +7,12 @@
 #include <cstring>
 #include <vector>
 
-#include "common/host_file.h"
+#include "common/capped_read.h"
 #include "common/log.h"
 #include "common/paths.h"
 #include "common/settings.h"
 #include "common/text.h"
+#include "host/export_guard.h"
 #include "invest/deal_text.h"
 #include "invest/exports.h"
 #include "invest/invest_messages.h"
@@ -22,10 +23,16 @@ constexpr int kLineBytes = 300;    // s[300]: a line, its newline and the NUL
 constexpr int kTitleFields = 100;  // word[]: fields of the title line
 constexpr int kRecordFields = 200; // sp[]: fields of a record line
 constexpr int kLabelBytes = 20;    // sklab[20]
+// The largest trade-record file read: 8 MiB, some 80 000 records of a
+// hundred characters, years of an active account's trades. A larger file
+// is refused unread.
+constexpr size_t kDealFileCap = 8u << 20;
 
 // Walks the lines of the file's bytes as a text-mode read sees them: CR LF
-// is one line end. Each line comes without its end, in a 300-byte buffer;
-// `too_long` says that it did not fit and was cut.
+// is one line end. Each line comes without its end, in a 300-byte buffer
+// that holds 299 characters; `too_long` says that a longer line was cut to
+// its first 299 (the rest of it is passed over: a piece from inside a line
+// has no columns in their places).
 class LineReader {
 public:
     explicit LineReader(const std::vector<unsigned char>& bytes) : b_(bytes) {}
@@ -35,8 +42,8 @@ public:
         while (end < b_.size() && b_[end] != '\n') ++end;
         size_t len = end - pos_;
         if (len > 0 && end < b_.size() && b_[end - 1] == '\r') --len;
-        *too_long = len > kLineBytes - 2;
-        if (*too_long) len = kLineBytes - 2;
+        *too_long = len > kLineBytes - 1;
+        if (*too_long) len = kLineBytes - 1;
         std::memcpy(s, b_.data() + pos_, len);
         s[len] = '\0';
         pos_ = end + 1;
@@ -63,11 +70,16 @@ int bar_holding(const tagCALCINFO& ci, int64_t t) {
     return -1;
 }
 
-// One record line: checks, then the trade's value on its bar.
-void take_record(const tagCALCINFO& ci, char* s, const DealColumns& cols, const char* sklab) {
+// One record line: checks, then the trade's value on its bar. Of a line cut
+// short (`cut`), a last field that no separator ends may have lost its
+// tail, so it does not count as one of the line's columns.
+void take_record(const tagCALCINFO& ci, char* s, bool cut, const DealColumns& cols, const char* sklab) {
+    const size_t len = std::strlen(s);
+    const bool last_field_whole = !cut || (len > 0 && s[len - 1] == ',');
     char* sp[kRecordFields];
     int n = split_fields(s, ",", sp, kRecordFields);
-    if (n < 6 || n <= highest_column(cols)) {
+    int whole_fields = last_field_whole ? n : n - 1;
+    if (n < 6 || whole_fields <= highest_column(cols)) {
         log_line(kMsgDealRecordFormat);
         return;
     }
@@ -110,7 +122,7 @@ void take_record(const tagCALCINFO& ci, char* s, const DealColumns& cols, const 
 // param2: file number (0 when absent); param3: mode 1..4 (1 when absent):
 // buy to open, sell to open, buy to close, sell to close. Fills slots from
 // param1_start (from 0 when negative) and returns param1_start, or -1.
-extern "C" int TARVEX_API Deal(tagCALCINFO* ci_ptr) {
+int unguarded::Deal(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
     int number = ci.param2 ? truncate_to_int(param_first(ci.param2)) : 0;
     int mode = ci.param3 ? truncate_to_int(param_first(ci.param3)) : 1;
@@ -120,14 +132,20 @@ extern "C" int TARVEX_API Deal(tagCALCINFO* ci_ptr) {
         log_line_int(kMsgDealMode, mode);
         return -1;
     }
-    if (ci.data_count < 1 || ci.param1_start >= ci.data_count || !ci.stock_label) return -1;
+    if (ci.data_count < 1 || ci.param1_start >= ci.data_count || !ci.stock_label || !ci.bars) return -1;
     char fn[kPathBytes];
     data_file_path(fn, sizeof fn, number);
     std::vector<unsigned char> bytes;
     // A path that filled its buffer was cut and names another file.
-    if (std::strlen(fn) >= sizeof fn - 1 || !read_whole_file(fn, &bytes)) {
+    if (std::strlen(fn) >= sizeof fn - 1) {
         log_line_str(kMsgDealOpen, fn);
         return -1;
+    }
+    switch (read_file_capped(fn, kDealFileCap, &bytes)) {
+    case CappedRead::whole: break;
+    case CappedRead::too_large: return -1;  // logged
+    case CappedRead::failed:
+    case CappedRead::read_error: log_line_str(kMsgDealOpen, fn); return -1;
     }
     LineReader lines(bytes);
     char s[kLineBytes] = "";
@@ -144,12 +162,8 @@ extern "C" int TARVEX_API Deal(tagCALCINFO* ci_ptr) {
     chart_contract(ci.stock_label, sklab, sizeof sklab);
     if (ci.period < kPeriodMin1 || ci.period > kPeriodMonth) return -1;
     while (lines.next(s, &too_long)) {
-        if (too_long) {  // never read in pieces: a piece is no record
-            log_line(kMsgDealRecordFormat);
-            continue;
-        }
         if (!std::strstr(s, buysell) || !std::strstr(s, openclose)) continue;
-        take_record(ci, s, cols, sklab);
+        take_record(ci, s, too_long, cols, sklab);
     }
     return ci.param1_start;
 }

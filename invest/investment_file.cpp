@@ -3,7 +3,9 @@
 
 #include <cstring>
 
+#include "common/capped_read.h"
 #include "common/coding.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -32,20 +34,22 @@ bool record_is_for(const TradeRecord& r, const char* label) {
     return std::strncmp(r.code, label, std::strlen(label)) == 0;
 }
 
-plat::File* open_investment_file(const char* path, bool* header_ok) {
-    plat::File* f = plat::open_file(path, "rb");
-    if (!f) return nullptr;
-    unsigned char header[kInvHeaderBytes];
-    size_t n = plat::read_file(f, header, sizeof header);
-    *header_ok = n == sizeof header || plat::at_end_of_file(f);
-    return f;
+size_t InvestmentFile::records() const {
+    return bytes.size() < kInvHeaderBytes ? 0 : (bytes.size() - kInvHeaderBytes) / kInvRecordBytes;
 }
 
-bool next_trade_record(plat::File* f, TradeRecord* r) {
-    unsigned char op[kInvRecordBytes];
-    if (plat::read_file(f, op, sizeof op) != sizeof op) return false;
-    *r = decode_trade_record(op);
-    return true;
+TradeRecord InvestmentFile::record(size_t i) const {
+    return decode_trade_record(bytes.data() + kInvHeaderBytes + i * kInvRecordBytes);
+}
+
+InvRead read_investment_file(const char* path, InvestmentFile* file) {
+    switch (read_file_capped(path, kInvFileCap, &file->bytes)) {
+    case CappedRead::whole: return InvRead::ok;
+    case CappedRead::too_large: return InvRead::too_large;
+    case CappedRead::read_error: return InvRead::unreadable;
+    case CappedRead::failed: break;
+    }
+    return InvRead::cannot_open;
 }
 
 bool trade_day_key(int32_t time, int64_t* key) {

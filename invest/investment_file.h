@@ -1,17 +1,23 @@
 // The host's investment files: a 520-byte header the library does not read,
 // then 44-byte trade records to the end of the file. The library only reads
 // them, and opens them for reading only, so a file the user made read-only
-// or one the host holds open is still read.
+// or one the host holds open is still read. A file is read whole, up to its
+// cap, and its records decoded from memory.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "host/call_record.h"
-#include "platform/platform.h"
 
 constexpr int kInvHeaderBytes = 520;
 constexpr int kInvRecordBytes = 44;
 constexpr int kInvCodeBytes = 10;  // security code field at offset 2
+// The largest investment file read: 100 000 trades, decades of an active
+// account. A larger file is refused unread.
+constexpr size_t kInvMaxRecords = 100000;
+constexpr size_t kInvFileCap = kInvHeaderBytes + kInvMaxRecords * kInvRecordBytes;
 
 // Trade kinds the operations tell apart; any other kind counts for every one.
 constexpr uint32_t kKindBuy = 2;
@@ -32,13 +38,21 @@ TradeRecord decode_trade_record(const unsigned char* op);
 // Whether the record's code field begins with the characters of `label`.
 bool record_is_for(const TradeRecord& r, const char* label);
 
-// Opens the file for reading and reads past the header. Null when it cannot
-// be opened; `*header_ok` false when the header could not be read through
-// (a read error; a file shorter than the header just holds no records).
-plat::File* open_investment_file(const char* path, bool* header_ok);
+// An investment file as read: its bytes, and the whole records after the
+// header (none in a file shorter than the header; a short tail is no record).
+struct InvestmentFile {
+    std::vector<unsigned char> bytes;
+    size_t records() const;
+    TradeRecord record(size_t i) const;
+};
 
-// Reads the next whole record; false at the end (a short tail is no record).
-bool next_trade_record(plat::File* f, TradeRecord* r);
+enum class InvRead {
+    ok,
+    cannot_open,
+    unreadable,  // a read failed before the end
+    too_large,   // over kInvFileCap: refused and logged
+};
+InvRead read_investment_file(const char* path, InvestmentFile* file);
 
 // Key of the trade's day: its local date at 08:00:00. False (nothing
 // stored) when the time cannot be turned into a calendar date and back.

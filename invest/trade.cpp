@@ -3,11 +3,13 @@
 // time-share chart (TradeFS). Both only read the account's file.
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
+#include <memory>
+#include <new>
 
 #include "common/log.h"
 #include "common/paths.h"
 #include "common/settings.h"
+#include "host/export_guard.h"
 #include "invest/exports.h"
 #include "invest/invest_messages.h"
 #include "invest/investment_file.h"
@@ -51,8 +53,15 @@ void add_trade(const tagCALCINFO& ci, int32_t* lots, int idx, int op, double pri
         lots[idx] = whole_lots(r.quantity);
         return;
     }
-    float held = static_cast<float>(lots[idx]) * *slot;  // single precision, as the host's series
-    *slot = static_cast<float>((held + price * r.quantity * f) / (lots[idx] + r.quantity));
+    const double total = lots[idx] + r.quantity;
+    if (total == 0.0) {
+        // No quantity left to weigh by (a trade and its reversal): the
+        // prices average evenly, as Deal averages them, instead of 0 / 0.
+        *slot = static_cast<float>((*slot + price * f) / 2.0);
+    } else {
+        float held = static_cast<float>(lots[idx]) * *slot;  // single precision, as the host's series
+        *slot = static_cast<float>((held + price * r.quantity * f) / total);
+    }
     lots[idx] = add_lots(lots[idx], whole_lots(r.quantity));
 }
 
@@ -60,9 +69,10 @@ void add_trade(const tagCALCINFO& ci, int32_t* lots, int idx, int op, double pri
 
 // Day chart (period 8). param1: account number; param2: operation 1..4.
 // Fills every slot (0 on days without trades) and returns 0, or -1.
-extern "C" int TARVEX_API Trade(tagCALCINFO* ci_ptr) {
+int unguarded::Trade(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
-    if (ci.period != kPeriodDay || !ci.param1 || !ci.param2 || !ci.stock_label || ci.data_count < 1) return -1;
+    if (ci.period != kPeriodDay || !ci.param1 || !ci.param2 || !ci.stock_label || !ci.bars || ci.data_count < 1)
+        return -1;
     int n = truncate_to_int(param1_current(ci));
     int op = truncate_to_int(param_first(ci.param2));
     if (op < 1 || op > 4) {
@@ -71,23 +81,21 @@ extern "C" int TARVEX_API Trade(tagCALCINFO* ci_ptr) {
     }
     char fn[kPathBytes];
     inv_path(fn, sizeof fn, n);
-    bool header_ok = false;
-    plat::File* f = open_investment_file(fn, &header_ok);
-    if (!f) return -1;
-    if (!header_ok) {
-        plat::close_file(f);
-        log_line_str(kMsgInvNoData, fn);
-        return -1;
+    InvestmentFile file;
+    switch (read_investment_file(fn, &file)) {
+    case InvRead::ok: break;
+    case InvRead::unreadable: log_line_str(kMsgInvNoData, fn); return -1;
+    case InvRead::cannot_open:
+    case InvRead::too_large: return -1;  // the cap is logged
     }
-    int32_t* lots = static_cast<int32_t*>(std::calloc(static_cast<size_t>(ci.data_count), sizeof(int32_t)));
+    std::unique_ptr<int32_t[]> lots(new (std::nothrow) int32_t[static_cast<size_t>(ci.data_count)]());
     if (!lots) {
-        plat::close_file(f);
         log_line(kMsgTradeMalloc);
         return -1;
     }
     for (int i = 0; i < ci.data_count; ++i) ci.result[i] = 0.0f;
-    TradeRecord r;
-    while (next_trade_record(f, &r)) {
+    for (size_t k = 0; k < file.records(); ++k) {
+        const TradeRecord r = file.record(k);
         if (!record_is_for(r, ci.stock_label)) continue;
         int64_t day;
         if (!trade_day_key(r.time, &day)) {
@@ -103,10 +111,8 @@ extern "C" int TARVEX_API Trade(tagCALCINFO* ci_ptr) {
         if (!counts_for(kind, op)) continue;
         int idx = bar_at_time(ci, day, 0, last_index(ci));
         if (idx <= 0) continue;
-        add_trade(ci, lots, idx, op, price, r);
+        add_trade(ci, lots.get(), idx, op, price, r);
     }
-    std::free(lots);
-    plat::close_file(f);
     return 0;
 }
 
@@ -114,7 +120,7 @@ extern "C" int TARVEX_API Trade(tagCALCINFO* ci_ptr) {
 // account number. Marks slot param1_start + minutes since the first bar (less
 // the 90-minute midday break from minute 210) with the trade's kind; returns
 // param1_start, or -1.
-extern "C" int TARVEX_API TradeFS(tagCALCINFO* ci_ptr) {
+int unguarded::TradeFS(tagCALCINFO* ci_ptr) {
     const tagCALCINFO& ci = *ci_ptr;
     if (ci.period != kPeriodTimeShare) {
         log_line(kMsgTradeFSPeriod);
@@ -129,31 +135,26 @@ extern "C" int TARVEX_API TradeFS(tagCALCINFO* ci_ptr) {
         return -1;
     }
     int start = ci.param1_start;
-    if (!is_bar_index(ci, start) || !ci.stock_label) return -1;
+    if (!is_bar_index(ci, start) || !ci.stock_label || !ci.bars) return -1;
     char fn[kPathBytes];
     inv_path(fn, sizeof fn, truncate_to_int(ci.param1[last_index(ci)]));
-    bool header_ok = false;
-    plat::File* f = open_investment_file(fn, &header_ok);
-    if (!f) {
-        log_line_str(kMsgTradeFSOpen, fn);
-        return -1;
-    }
-    if (!header_ok) {
-        plat::close_file(f);
-        log_line_str(kMsgInvNoData, fn);
-        return -1;
+    InvestmentFile file;
+    switch (read_investment_file(fn, &file)) {
+    case InvRead::ok: break;
+    case InvRead::cannot_open: log_line_str(kMsgTradeFSOpen, fn); return -1;
+    case InvRead::unreadable: log_line_str(kMsgInvNoData, fn); return -1;
+    case InvRead::too_large: return -1;  // logged
     }
     for (int i = start; i < ci.data_count; ++i) ci.result[i] = 0.0f;
     // The bar times are taken 8 hours back before they meet the trade times.
     int64_t t0 = static_cast<int64_t>(ci.bars[start].time) - 28800;
     int64_t t1 = static_cast<int64_t>(ci.bars[last_index(ci)].time) - 28800;
-    TradeRecord r;
-    while (next_trade_record(f, &r)) {
+    for (size_t k = 0; k < file.records(); ++k) {
+        const TradeRecord r = file.record(k);
         if (!record_is_for(r, ci.stock_label) || r.time < t0 || r.time > t1) continue;
         int64_t m = (r.time - t0) / 60;
         if (m >= 210) m -= 90;  // the midday break is not on the chart
         if (start + m < ci.data_count) ci.result[start + m] = static_cast<float>(r.kind);
     }
-    plat::close_file(f);
     return start;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/capped_read.h"
 #include "common/host_file.h"
 #include "common/log.h"
 #include "common/paths.h"
@@ -28,10 +29,12 @@ int32_t local_date(int32_t time) {
 
 // The line file's content, or an empty one for a file that does not exist
 // yet (created empty here so a missing directory shows now). False after
-// logging when it cannot be read or created.
+// logging when it cannot be read or created, or is over its cap.
 bool load_line_file(const char* fn, std::vector<unsigned char>* bytes) {
     if (plat::file_exists(fn)) {
-        if (read_whole_file(fn, bytes)) return true;
+        CappedRead got = read_file_capped(fn, kTdxLineFileCap, bytes);
+        if (got == CappedRead::whole) return true;
+        if (got == CappedRead::too_large) return false;  // logged
     } else if (plat::File* f = plat::open_file(fn, "wb")) {
         if (plat::close_file(f)) return true;
     }

@@ -8,6 +8,11 @@
 #include <cstdint>
 
 constexpr size_t kTdxRecordBytes = 298;
+// The largest line file read: 100 000 records (about 30 MB), the six
+// levels TDXlineAll keeps of every security of the terminal's markets, many
+// times over. A larger file is refused unread (and never rewritten).
+constexpr size_t kTdxLineMaxRecords = 100000;
+constexpr size_t kTdxLineFileCap = kTdxLineMaxRecords * kTdxRecordBytes;
 
 constexpr size_t kTdxCodeOffset = 1;  // security code, NUL-padded
 constexpr size_t kTdxCodeBytes = 8;   // an 8-character code fills it with no NUL

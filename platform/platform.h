@@ -36,6 +36,8 @@ bool set_file_end(File* f);
 // Writes the stream's buffers out and has the system put them on the disk
 // itself (FlushFileBuffers): after it a power cut keeps what was written.
 bool flush_file(File* f);
+// The size in bytes of the open file; false when it cannot be told.
+bool file_size(File* f, uint64_t* size);
 // Flushes and closes; false when buffered data could not be written.
 bool close_file(File* f);
 

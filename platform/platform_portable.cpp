@@ -6,6 +6,8 @@
 #include <cstring>
 #include <ctime>
 #include <map>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -34,18 +36,9 @@ int g_file_ops = 0;
 // Files another program holds open (native path -> whether it lets others write).
 std::map<std::string, bool> g_held;
 
-// The key of a held file: its native path with repeated slashes made one,
-// as the system would resolve it.
-std::string held_key(std::string p) {
-    for (size_t i = 1; i < p.size();)
-        if (p[i] == '/' && p[i - 1] == '/') p.erase(i, 1);
-        else ++i;
-    return p;
-}
-
 // Durability bookkeeping: files written since their last flush, by native
 // path, and replaces that moved such a file over another.
-std::map<std::string, bool> g_unflushed;
+std::map<std::string, bool, std::less<>> g_unflushed;  // looked up by text, without allocating
 int g_unflushed_replaces = 0;
 bool g_disk_sync = true;
 
@@ -62,11 +55,66 @@ bool injected_failure(plat_testing::Op op) {
     return g_fail_at[i] != 0 && g_calls[i] == g_fail_at[i];
 }
 
-std::string native_path(const char* path) {
-    std::string s(path);
-    for (char& c : s)
-        if (c == '\\') c = '/';
-    return s;
+// The key of a file in the tests' bookkeeping: its native path with repeated
+// slashes made one, as the system would resolve it.
+std::string held_key(const char* native) {
+    std::string p(native);
+    for (size_t i = 1; i < p.size();)
+        if (p[i] == '/' && p[i - 1] == '/') p.erase(i, 1);
+        else ++i;
+    return p;
+}
+
+// The bookkeeping is the tests' own: it allocates, which the file calls it
+// stands beside never do, so running out of memory there only skips it.
+bool is_held(const char* native, bool* shares_writing) {
+    if (g_held.empty()) return false;
+    try {
+        auto h = g_held.find(held_key(native));
+        if (h == g_held.end()) return false;
+        *shares_writing = h->second;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void note_written(const char* native) {
+    try {
+        g_unflushed[native] = true;
+    } catch (...) {
+    }
+}
+
+void note_flushed(const char* native) {
+    auto d = g_unflushed.find(native);
+    if (d != g_unflushed.end()) d->second = false;
+}
+
+// Whether `native` had unflushed writes; forgets it.
+bool take_unflushed(const char* native) {
+    auto d = g_unflushed.find(native);
+    if (d == g_unflushed.end()) return false;
+    bool dirty = d->second;
+    g_unflushed.erase(d);
+    return dirty;
+}
+
+// A path with slashes, in a fixed buffer: the file calls allocate nothing,
+// as the Windows calls they stand in for never fail for want of memory. A
+// path too long for the buffer becomes the empty path, which names no file.
+struct NativePath {
+    char s[4096];
+    const char* c_str() const { return s; }
+};
+
+NativePath native_path(const char* path) {
+    NativePath p;
+    size_t n = std::strlen(path);
+    if (n >= sizeof p.s) n = 0;
+    for (size_t i = 0; i < n; ++i) p.s[i] = path[i] == '\\' ? '/' : path[i];
+    p.s[n] = '\0';
+    return p;
 }
 
 size_t copy_cut(char* out, size_t cap, const char* text, size_t len) {
@@ -100,6 +148,7 @@ bool same_name(const std::string& a, const char* b) {
 bool find_profile_value(const char* section, const char* key, const char* ini_file, std::string* value) {
     FILE* f = std::fopen(native_path(ini_file).c_str(), "rb");
     if (!f) return false;
+    std::unique_ptr<FILE, int (*)(FILE*)> closer(f, std::fclose);  // closed also when a string throws
     std::string line;
     bool in_section = false, found = false;
     int c;
@@ -124,7 +173,6 @@ bool find_profile_value(const char* section, const char* key, const char* ini_fi
         *value = v;
         found = true;
     } while (c != EOF && !found);
-    std::fclose(f);
     return found;
 }
 
@@ -135,7 +183,7 @@ namespace plat {
 struct File {
     FILE* f;
     bool text;  // "t" mode: newlines are stored as CR LF, as on the host's platform
-    std::string path;  // native
+    NativePath path;
 };
 
 size_t executable_path(char* out, size_t cap) {
@@ -160,20 +208,28 @@ size_t profile_string(const char* section, const char* key, const char* fallback
 
 File* open_file(const char* path, const char* mode) {
     if (injected_failure(plat_testing::Op::open)) return nullptr;
-    std::string m;
+    char m[8];
+    size_t used = 0;
     bool text = false;
-    for (const char* p = mode; *p; ++p) {
+    for (const char* p = mode; *p && used + 1 < sizeof m; ++p) {
         if (*p == 't') text = true;
-        else m.push_back(*p);
+        else m[used++] = *p;
     }
-    std::string np = native_path(path);
-    auto held = g_held.find(held_key(np));
+    m[used] = '\0';
+    // The handle first: without memory for it no file is opened, or created.
+    File* file = new (std::nothrow) File{nullptr, text, native_path(path)};
+    if (!file) return nullptr;
     // A holder that shares reading only lets nobody else write.
-    if (held != g_held.end() && !held->second && m.find_first_of("wa+") != std::string::npos) return nullptr;
-    FILE* f = std::fopen(np.c_str(), m.c_str());
-    if (!f) return nullptr;
+    bool shares_writing = true;
+    bool writes = std::strpbrk(m, "wa+") != nullptr;
+    if (!(writes && is_held(file->path.c_str(), &shares_writing) && !shares_writing))
+        file->f = std::fopen(file->path.c_str(), m);
+    if (!file->f) {
+        delete file;
+        return nullptr;
+    }
     ++g_open_files;
-    return new File{f, text, np};
+    return file;
 }
 
 size_t read_file(File* f, void* buf, size_t bytes) {
@@ -182,7 +238,7 @@ size_t read_file(File* f, void* buf, size_t bytes) {
 }
 
 bool write_file(File* f, const void* buf, size_t bytes) {
-    g_unflushed[f->path] = true;
+    note_written(f->path.c_str());
     if (g_crash_at != 0 && g_file_ops + 1 == g_crash_at) {
         // Cut in the middle of a write: half of it reaches the file.
         std::fwrite(buf, 1, bytes / 2, f->f);
@@ -204,13 +260,20 @@ bool write_file(File* f, const void* buf, size_t bytes) {
 
 bool at_end_of_file(File* f) { return std::feof(f->f) != 0; }
 
+bool file_size(File* f, uint64_t* size) {
+    struct stat st;
+    if (fstat(fileno(f->f), &st) != 0) return false;
+    *size = static_cast<uint64_t>(st.st_size);
+    return true;
+}
+
 bool seek_file(File* f, int64_t offset) {
     file_operation();
     return offset >= 0 && fseeko(f->f, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
 bool set_file_end(File* f) {
-    g_unflushed[f->path] = true;
+    note_written(f->path.c_str());
     if (injected_failure(plat_testing::Op::truncate)) return false;
     if (std::fflush(f->f) != 0) return false;
     off_t pos = ftello(f->f);
@@ -220,7 +283,7 @@ bool set_file_end(File* f) {
 bool flush_file(File* f) {
     if (injected_failure(plat_testing::Op::flush)) return false;
     if (std::fflush(f->f) != 0 || (g_disk_sync && fsync(fileno(f->f)) != 0)) return false;
-    g_unflushed[f->path] = false;
+    note_flushed(f->path.c_str());
     return true;
 }
 
@@ -239,38 +302,37 @@ bool file_exists(const char* path) {
 
 bool remove_file(const char* path) {
     file_operation();
-    std::string np = native_path(path);
-    g_unflushed.erase(np);
-    return std::remove(np.c_str()) == 0;
+    NativePath p = native_path(path);
+    take_unflushed(p.c_str());
+    return std::remove(p.c_str()) == 0;
 }
 
 ReplaceResult replace_file(const char* from, const char* to) {
     if (injected_failure(plat_testing::Op::rename)) return ReplaceResult::failed;
-    std::string f = native_path(from), t = native_path(to);
+    NativePath f = native_path(from), t = native_path(to);
     // As on Windows: a file that another handle holds open is not replaced.
-    if (g_held.count(held_key(t))) return ReplaceResult::in_use;
+    bool shares_writing;
+    if (is_held(t.c_str(), &shares_writing)) return ReplaceResult::in_use;
     if (std::rename(f.c_str(), t.c_str()) != 0) return ReplaceResult::failed;
-    auto dirty = g_unflushed.find(f);
-    if (dirty != g_unflushed.end() && dirty->second) ++g_unflushed_replaces;
-    g_unflushed.erase(f);
+    if (take_unflushed(f.c_str())) ++g_unflushed_replaces;
     return ReplaceResult::replaced;
 }
 
 std::vector<std::string> files_named_like(const char* path_prefix) {
     file_operation();
     std::vector<std::string> names;
-    std::string p = native_path(path_prefix);
+    std::string p = native_path(path_prefix).c_str();
     size_t slash = p.rfind('/');
     std::string dir = slash == std::string::npos ? "." : p.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? p : p.substr(slash + 1);
     DIR* d = opendir(dir.c_str());
     if (!d) return names;
+    std::unique_ptr<DIR, int (*)(DIR*)> closer(d, closedir);  // closed also when a string throws
     while (struct dirent* e = readdir(d)) {
         struct stat st;
         if (std::strncmp(e->d_name, base.c_str(), base.size()) != 0) continue;
         if (stat((dir + e->d_name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.push_back(e->d_name);
     }
-    closedir(d);
     return names;
 }
 
@@ -335,7 +397,7 @@ void crash_at(int k) {
     g_file_ops = 0;
 }
 
-void hold_open(const char* path, bool shares_writing) { g_held[held_key(native_path(path))] = shares_writing; }
+void hold_open(const char* path, bool shares_writing) { g_held[held_key(native_path(path).c_str())] = shares_writing; }
 
 int unflushed_replaces() { return g_unflushed_replaces; }
 

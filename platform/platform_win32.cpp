@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <new>
 
 #include "platform/platform.h"
 
@@ -36,8 +37,15 @@ size_t profile_string(const char* section, const char* key, const char* fallback
 }
 
 File* open_file(const char* path, const char* mode) {
-    FILE* f = std::fopen(path, mode);
-    return f ? new File{f} : nullptr;
+    // The handle first: without memory for it no file is opened, or created.
+    File* file = new (std::nothrow) File{nullptr};
+    if (!file) return nullptr;
+    file->f = std::fopen(path, mode);
+    if (!file->f) {
+        delete file;
+        return nullptr;
+    }
+    return file;
 }
 
 size_t read_file(File* f, void* buf, size_t bytes) { return std::fread(buf, 1, bytes, f->f); }
@@ -61,6 +69,13 @@ bool set_file_end(File* f) {
 
 // _commit is FlushFileBuffers on the stream's handle.
 bool flush_file(File* f) { return std::fflush(f->f) == 0 && _commit(_fileno(f->f)) == 0; }
+
+bool file_size(File* f, uint64_t* size) {
+    __int64 n = _filelengthi64(_fileno(f->f));
+    if (n < 0) return false;
+    *size = static_cast<uint64_t>(n);
+    return true;
+}
 
 bool close_file(File* f) {
     bool ok = std::fclose(f->f) == 0;

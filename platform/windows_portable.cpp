@@ -4,6 +4,7 @@
 // LVITEMA found at the given address in their process's blocks, as a list
 // view in another process does.
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -221,8 +222,9 @@ uint32_t window_process_id(Window w) {
 
 Process* open_process(uint32_t pid, uint32_t) {
     if (g_faults.open_fails || pid == 0) return nullptr;
+    Process* p = new Process{pid};  // counted once it exists: the scripted desktop may run out of memory
     ++g_open_processes;
-    return new Process{pid};
+    return p;
 }
 
 void close_process(Process* p) {
@@ -241,10 +243,21 @@ size_t main_module_path(Process* p, char* out, size_t cap) {
 
 uint32_t remote_alloc(Process* p, size_t bytes) {
     if (++g_allocations == g_faults.alloc_fails_at) return 0;
+    // The next free page: never over memory a test gave a process.
+    auto taken = [](uint32_t at) {
+        auto it = g_blocks.upper_bound(at);
+        return it != g_blocks.begin() && at - std::prev(it)->first < std::prev(it)->second.bytes.size();
+    };
+    while (taken(g_next_address) || taken(g_next_address + 0xFFF)) g_next_address += 0x1000;
     uint32_t a = g_next_address;
     g_next_address += 0x1000;
-    g_blocks[a] = Block{p->pid, std::vector<unsigned char>(bytes, 0xCD)};
     g_allocated.insert(a);
+    try {
+        g_blocks[a] = Block{p->pid, std::vector<unsigned char>(bytes, 0xCD)};
+    } catch (...) {
+        g_allocated.erase(a);  // out of memory in the scripted desktop: no block, none counted
+        throw;
+    }
     return a;
 }
 

@@ -137,6 +137,13 @@ TEST_F(GetTest, DataFileFailuresAndNoBars) {
     EXPECT_EQ(read_bytes("get/SH600000DAY.TXT"), Bytes({'o', 'l', 'd'}));
     EXPECT_EQ(c.result[0], -777.0f);
     EXPECT_NE(log_text().find("-> Save2Get 写文件失败 " + win("get/SH600000DAY.TXT")), std::string::npos);
+    // Without parameter 1 (or a result series) the data file cannot be written.
+    plat_testing::reset_faults();
+    Chart no_p1 = get_chart(3);
+    no_p1.p1.clear();
+    EXPECT_EQ(Save2Get(&no_p1.ci()), -1);
+    EXPECT_EQ(read_bytes("get/SH600000DAY.TXT"), Bytes({'o', 'l', 'd'}));
+    EXPECT_NE(log_text().find("-> Save2Get 缺少参数1,不写数据文件"), std::string::npos);
     // No bar: nothing to hand over, nothing touched or logged.
     write_text("TARVEX.log", "");
     Chart none = get_chart(0);
@@ -229,6 +236,14 @@ TEST_F(GetTest, InMemoryRouteChecksBeforeItWrites) {
     for (int r = 0; r < 10; ++r) EXPECT_EQ(get.row(r), bar_row(more.bars[r + 2])) << r;
     EXPECT_EQ(read_bytes("get/SH600000DAY.OFF"), get.offsets(50, get.window));
     EXPECT_EQ(log_text().find("内存失败"), std::string::npos);
+
+    // The memory route needs neither parameter 1 nor the result series.
+    more.p1.clear();
+    more.bars[11].close = 999;
+    tagCALCINFO bare = more.ci();
+    bare.result = nullptr;
+    EXPECT_EQ(Save2Get(&bare), -1);
+    EXPECT_EQ(get.row(9)[3], 999.0);
 }
 
 TEST_F(GetTest, InMemoryFailuresTakeTheFileRoute) {

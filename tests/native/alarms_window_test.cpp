@@ -42,7 +42,8 @@ protected:
     }
 };
 
-TEST_F(AlarmWindowTest, NewRowsAreFiledOnceAndUnsafeNamesRefused) {
+TEST_F(AlarmWindowTest, NewRowsAreFiledOnceAndUnsafeNamesRefusedWhereTheyNameAFile) {
+    write_text("TARVEX.ini", "[板块名]\n涨幅>5%=涨幅大\n");  // a block key that is no file name, mapped
     pw::set_main_module(7, "D:\\other\\dzh.exe");
     pw::set_main_module(8, win("dzh.exe").c_str());
     pw::add_window(0, "Alert", "大智慧 预警 - 其他安装", 7);  // first in Z order, another executable
@@ -54,13 +55,19 @@ TEST_F(AlarmWindowTest, NewRowsAreFiledOnceAndUnsafeNamesRefused) {
               again = {"600000", "突破", "12-07 09:31:00", "10.6"},
               cut = {"00700腾讯", "突破前高突破前高突破前高", "12-07 09:30:00", "300"},
               up = {"600036", "..\\..\\..\\x", "12-07 09:30:00", "1"}, bad = {"../../", "放量", "", "1"},
-              fresh = {"600519", "放量", "12-07 09:30:00", "1800"};
-    const std::string refused = "get_alarm_data 预警名称或代码不能作文件名: ";
+              fresh = {"600519", "放量", "12-07 09:30:00", "1800"},
+              pct = {"600519", "涨幅>5%", "12-07 09:30:00", "7"}, unmapped = {"600036", "跌幅>5%", "12-07 09:30:00", "8"};
+    const std::string refused = "get_alarm_data 预警名称或代码不能作文件名: ",
+                      no_block = " save2blk0 板块名不能作文件名: ", no_series = "get_alarm_data 自定义数据名不能作文件名: ";
     struct { std::vector<Row> rows; const char* label; int result, done; std::vector<std::string> log; } steps[] = {
         {{a, b, again}, "600000", 0, 3, {"10.5,", "8,"}},  // again: already in 突破
         {{a, b, again, cut}, "600000", -1, 3, {}},         // the same security: nothing read
-        {{a, b, again, cut, up, bad}, "000001", 0, 6, {"300,", refused + "600036 ..\\..\\..\\x", refused + "../../ 放量"}},
+        {{a, b, again, cut, up, bad}, "000001", 0, 6,
+         {"300,", no_block + "..\\..\\..\\x ..\\..\\..\\x", refused + "../../ 放量"}},
         {{fresh}, "600519", 0, 1, {"1800,"}},  // cleared, then one new alert
+        // The mapped key files its block, and only its self-data series are refused.
+        {{fresh, pct, unmapped}, "600036", 0, 3,
+         {no_series + "预警价格_涨幅>5% 600519", no_series + "预警时间_涨幅>5% 600519", "7,", no_block + "跌幅>5% 跌幅>5%"}},
         {{fresh}, "600000", 0, 1, {}},
     };
     for (const auto& s : steps) {
@@ -83,6 +90,7 @@ TEST_F(AlarmWindowTest, NewRowsAreFiledOnceAndUnsafeNamesRefused) {
     EXPECT_EQ(read_bytes("userdata/SelfData/预警价格_突破/SH600000.dat"), selfdata_bytes({{dec7, 30}}));
     EXPECT_EQ(read_bytes("userdata/SelfData/预警时间_" + cut_name + "/HK00700.dat"), selfdata_bytes({{dec7, 300}}));
     EXPECT_FALSE(exists("../x.BLK"));
+    EXPECT_EQ(read_bytes("userdata/block/涨幅大.BLK"), block_file_bytes({"SH600519"}));
 
     // A list that cannot be read is a failure, and its rows stay to be read.
     pw::set_faults({false, 1, false});

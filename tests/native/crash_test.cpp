@@ -98,10 +98,11 @@ protected:
         pid_t pid = fork();
         if (pid == 0) {
             arrange();
+            const int unflushed = plat_testing::unflushed_replaces();
             plat_testing::crash_at(k);
             w.call();
             plat_testing::crash_at(0);
-            _exit(plat_testing::unflushed_replaces() == 0 ? 0 : 3);
+            _exit(plat_testing::unflushed_replaces() == unflushed ? 0 : 3);
         }
         int status = 0;
         waitpid(pid, &status, 0);

@@ -178,16 +178,15 @@ TEST_F(ReadDataTest, MissingFileAndBadStarts) {
     EXPECT_EQ(log_text(), "");
 }
 
-TEST_F(ReadDataTest, FourThousandRecordsAreReadAndLogged) {
-    // 4100 daily records; the first 4000 reach bar 9.
+TEST_F(ReadDataTest, TheNewestFourThousandRecordsAreReadAndLogged) {
+    // 4100 daily records up to bar 99; the newest 4000 reach back before the
+    // first bar, so every bar gets its own (the oldest 4000 would end at bar 9).
     std::vector<std::pair<int32_t, float>> recs;
-    for (int i = 0; i < 4100; ++i) recs.push_back({bar(i - 3990), static_cast<float>(i)});
+    for (int i = 0; i < 4100; ++i) recs.push_back({bar(i - 4000), static_cast<float>(i)});
     write_bytes(data_file(11), selfdata_bytes(recs));
     Chart c = reader(0);
     EXPECT_EQ(ReadData(&c.ci()), 0);
-    EXPECT_EQ(c.result[0], 3990.0f);
-    EXPECT_EQ(c.result[9], 3999.0f);
-    EXPECT_EQ(c.result[10], -777.0f);
+    for (int j = 0; j < 100; ++j) ASSERT_EQ(c.result[j], 4000.0f + j) << j;
     // The message ends with a line break of its own (CR LF in the text-mode log).
     EXPECT_EQ(log_text(), "\r\n26-12-07 09:31:05 -> readdata1 数据太多，超过4000，数据可能有误\r\n");
 }

@@ -85,8 +85,21 @@ TEST_F(HostTest, OutLogAndSqlitePrintFailures) {
               "azResult[0] = code\nazResult[1] = name\nazResult[2] = 600000\nazResult[3] = \n");
     const std::string none = "row:0 column = 0 \n\nThe result of querying is : \n";
     EXPECT_EQ(print("missing.db", nullptr), none);
-    EXPECT_FALSE(exists("missing.db"));  // opened read-only: never created
+    EXPECT_FALSE(exists("missing.db"));  // never created
     EXPECT_EQ(print("b.db", "create table t(x);"), none);
+
+    // A copy taken while a writer was in mid-transaction: its hot journal
+    // is rolled back, and the committed row is read.
+    sqlite3* w = nullptr;
+    sqlite3_open(at("c.db").c_str(), &w);
+    sqlite3_exec(w, "create table yg(code); insert into yg values('600000'); pragma cache_size=1; begin;"
+                    "insert into yg values(randomblob(100000));", nullptr, nullptr, nullptr);
+    write_bytes("d.db", read_bytes("c.db"));
+    write_bytes("d.db-journal", read_bytes("c.db-journal"));
+    sqlite3_close(w);
+    ASSERT_FALSE(read_bytes("d.db-journal").empty());
+    EXPECT_EQ(print("d.db", nullptr),
+              "row:1 column = 1 \n\nThe result of querying is : \nazResult[0] = code\nazResult[1] = 600000\n");
     EXPECT_NE(log_text().find("-> SQLit3 打开数据库失败 " + at("missing.db")), std::string::npos);
     EXPECT_NE(log_text().find("-> SQLit3 查询失败 no such table: yg"), std::string::npos);
 }

@@ -28,7 +28,9 @@ TEST_F(DataFileTest, LabelsThatLeaveTheDirectoryNameNoFile) {
         c.p2 = {11};
         EXPECT_EQ(saveDay(&c.ci()), -1) << label;
         EXPECT_EQ(saveS(&c.ci()), -1) << label;
+        std::remove("TARVEX.log");
         EXPECT_EQ(Save2Mt4(&c.ci()), -1) << label;
+        EXPECT_NE(log_text().find("-> Save2Mt4 代码不能作文件名:"), std::string::npos) << label;
         EXPECT_EQ(Save2Get(&c.ci()), -1) << label;
         char name[] = "ALARM";
         std::string code = label;

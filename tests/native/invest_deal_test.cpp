@@ -39,6 +39,8 @@ TEST(DealText, TitleRecognition) {
 TEST_F(DataFileTest, DealSkipsBadLinesAndGoesOn) {
     std::string many;
     for (int i = 0; i < 120; ++i) many += ",a";
+    std::string whole299 = "2010/12/01 09:34:30,IF1012,买,开,2390,1,";  // exactly 299 characters: one line
+    whole299 += std::string(299 - whole299.size(), 'y');
     write_text("7.dat", std::string(kTitle) +
         "2010/12/01 09:31:05,IF1012,买,开,2350.2,3\r\n"
         "2010/12/01 09:33:10,IF1012,买,开,2350,3\r\n"
@@ -51,14 +53,16 @@ TEST_F(DataFileTest, DealSkipsBadLinesAndGoesOn) {
         "2010/12/01 09:35:00,IF1012,买,开,2400\r\n"        // five fields
         "2010/12/01 09:35:00,IF,买,开,2400,1\r\n"          // contract too short
         "2010/13/xx 09:35:00,IF1012,买,开,2400,1\r\n"      // no date
-        "2010/12/01 09:36:00,IF1012,买,开,2400,1," + std::string(300, 'x') + "\r\n" +
+        "2010/12/01 09:36:00,IF1012,买,开,2400,1," + std::string(300, 'x') + "\r\n" +  // its first piece holds
+        "2010/12/01 09:36:10,IF1012,买,开,2400," + std::string(280, '1') + "\r\n" +   // the columns; here not
+        whole299 + "\r\n" +
         "2010/12/01 09:36:30,IF1012,买,开,nan,1\r\n"
         "2010/12/01 09:37:00,IF1012,买,开,2360,2,,,,x,,,\r\n"
         "2010/12/01 09:38:00,IF1012,买,开,2370,1" + many + "\r\n" +  // 126 fields
         "2010/12/01 09:39:00,IF1012,买,开,2380,1");                 // no line end
     Chart c = deal_chart();
     EXPECT_EQ(Deal(&c.ci()), 2);
-    std::vector<float> want = {12310, -777, 32350.2f, 0, 42351, 0, 0, 22360, 12370, 12380};
+    std::vector<float> want = {12310, -777, 32350.2f, 0, 42351, 12390, 12400, 22360, 12370, 12380};
     for (int i = 0; i < 10; ++i) EXPECT_FLOAT_EQ(c.result[i], want[i]) << i;
     std::string fmt = log_entry(kMsgDealRecordFormat), log = log_text();
     std::string head = log_entry(std::string(kMsgDealOtherContract) + " IC12<-->IF") + fmt + fmt +

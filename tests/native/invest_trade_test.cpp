@@ -30,13 +30,15 @@ TEST_F(DataFileTest, TradeOperationsPerDay) {
         {"600000XY", 7, on_day(3, 9), 8, 50, 0.01},  // other kinds count for every operation
         {"600000", 3, on_day(4, 9), 30, 10, 0.01},
         {"600001", 2, on_day(5, 9), 99, 1, 0},       // another security
+        {"600000", 9, on_day(5, 10), 10, 100, 0},    // a trade and its reversal: no quantity
+        {"600000", 9, on_day(5, 11), 20, -100, 0},   // to weigh by, the prices average evenly
         {"600000", 2, on_day(0, 9), 5, 1, 0},        // the first bar: never counted
         {"600000", 5, on_day(6, 9), 40, 100, 0},     // kind 5: a sell at price 0, so the day
         {"600000", 3, on_day(6, 10), 12, 50, 0},     // starts afresh
         {"600000", 2, -86400 * 3, 10, 100, 0},       // no 08:00 key before 1970: logged, skipped
     }));
-    std::vector<std::vector<float>> want = {{0, 0, 15, 7.92f, 0, 0, 0}, {0, 0, 200, 50, 0, 0, 0},
-                                            {0, 0, 0, 8.08f, 30.3f, 0, 12}, {0, 0, 0, 50, 10, 0, 150}};
+    std::vector<std::vector<float>> want = {{0, 0, 15, 7.92f, 0, 15, 0}, {0, 0, 200, 50, 0, 0, 0},
+                                            {0, 0, 0, 8.08f, 30.3f, 15, 12}, {0, 0, 0, 50, 10, 0, 150}};
     for (int op = 0; op <= 4; ++op) {
         Chart c(7);
         c.constant(1);

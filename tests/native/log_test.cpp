@@ -1,5 +1,6 @@
 // TARVEX.log: the five forms byte for byte, CR LF line breaks, and lines that
 // would not fit the line buffer.
+#include <cstdio>
 #include <string>
 
 #include "common/log.h"
@@ -52,13 +53,32 @@ TEST_F(LogTest, YearTwoThousandPrintsAsZeroZero) {
     EXPECT_EQ(log_text(), "\r\n00-01-01 00:00:00 -> m");
 }
 
-TEST_F(LogTest, OverlongLinesAreCutToTheLineBuffer) {
+TEST_F(LogTest, OverlongLinesAreCutToTheLineBufferAtAWholeCharacter) {
     std::string longer(1000, 'x');
     log_line_str2(longer.c_str(), longer.c_str(), longer.c_str());
     std::string text = log_text();
     // 299 characters of the composed line; its one newline became CR LF.
     EXPECT_EQ(text.size(), 300u);
     EXPECT_EQ(text.substr(0, 23), "\r\n26-12-07 09:31:05 -> ");
+
+    // The line holds 277 bytes after the stamp: a double-byte character that
+    // would end at byte 278 is left out whole.
+    auto zh = [](int n) {
+        std::string s;
+        while (n-- > 0) s += "中";
+        return s;
+    };
+    struct { void (*log)(const std::string&); std::string tail; } cuts[] = {
+        {[](const std::string& t) { log_line(t.c_str()); }, zh(138)},
+        {[](const std::string& t) { log_line(("x" + t).c_str()); }, "x" + zh(138)},
+        {[](const std::string& t) { log_line_str("a", t.c_str()); }, "a " + zh(137)},
+        {[](const std::string& t) { log_line_int(t.c_str(), 7); }, zh(138)},
+    };
+    for (const auto& c : cuts) {
+        std::remove("TARVEX.log");
+        c.log(zh(200));
+        EXPECT_EQ(log_text(), "\r\n26-12-07 09:31:05 -> " + c.tail);
+    }
 }
 
 TEST_F(LogTest, AnUnopenableLogDropsTheEntrySilently) {

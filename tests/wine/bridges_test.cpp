@@ -5,6 +5,7 @@
 // driven. The tests read back what the fixtures recorded, and the log.
 #include <windows.h>
 
+#include <cmath>
 #include <string>
 
 #include "tests/wine/fixture_process.h"
@@ -86,6 +87,9 @@ WINE_TEST(bridges_tdx_panels_positions_and_a_reopened_terminal) {
         {buy, trade_chart("600036", 10.456f), 0, "buy.price 10.46\n"},
         {multi, trade_chart("600519", 1800.499f, true, 0.9f), 0, "multi.price 1800.50\n"},
         {buy, trade_chart("601318", 0.0f), 0, ""},
+        // Undefined values type and click nothing.
+        {buy, trade_chart("601319", NAN), -1, ""},
+        {nullptr, trade_chart("601320", 10.0f, true, NAN), -1, ""},
     };
     for (auto& c : cases) {
         if (c.preset_panel)
@@ -173,6 +177,7 @@ WINE_TEST(bridges_lk_presses_each_operation_once) {
         {2, 99, "平多[F2]", "平多[F2]600000 成功"},
         {0, -1, "", "错误的雷凯操作"},
         {9, -1, "", "错误的雷凯操作"},
+        {NAN, -1, "", "LKBS 参数1未定义(无K线或非数值),不操作"},
         {5, 99, "开多[F1]", "开多[F1]600000 成功"},
         {7.9f, 99, "清仓(&Q)", "清仓(&Q)600000 成功"},
         {3, 99, "开空[F3]", "开空[F3]600000 成功"},

@@ -1,9 +1,14 @@
 // Every built export against the same hostile call records: counts of 0, 1
-// and 100 000 bars, null arrays, non-finite and huge numbers, starts outside
-// the series, labels that try to leave the host tree and bytes that are no
-// GBK, and periods the host never sends. Each call runs on a worker thread
-// under a watchdog; the result series is fenced by canary slots; and the
-// directories around the host tree are compared before and after.
+// and 100 000 bars, null arrays and a null label, non-finite and huge
+// numbers, starts outside the series, labels that try to leave the host tree
+// and bytes that are no GBK, and periods the host never sends. Each export's
+// files are planted first (blocks, self-data, value, trade-record and
+// investment files, the alert file, the security file, the MT4, GET and TDX
+// directories), so the records reach past "file missing". Each call runs on
+// a worker thread under a watchdog; every array ends where a no-access page
+// begins, so a read or write past its end faults, and the result series is
+// also fenced by canary slots before it; and the directories around the
+// host tree are compared before and after.
 #include <windows.h>
 
 #include <cmath>
@@ -13,6 +18,8 @@
 #include <vector>
 
 #include "host/export_table.h"
+#include "tests/invest_alarm_bytes.h"
+#include "tests/stock_info_bytes.h"
 #include "tests/wine/wine_check.h"
 #include "tools/harness/lib/dll_host.h"
 
@@ -32,6 +39,7 @@ struct Hostile {
     float price = 10.0f;       // every price of every bar
     int start = -1;            // param1_start; kPastEnd: data_count + 5
     std::string label = "000999";
+    bool no_label = false;  // stock_label null
     int period = kPeriodDay;
 };
 const int kPastEnd = 1 << 30;
@@ -51,6 +59,14 @@ std::vector<Hostile> hostile_records() {
     add("null bars, series, period 1", [](Hostile& h) { h.bars = false; h.start = 2; h.period = kPeriodTimeShare; });
     add("null bars, count 1", [](Hostile& h) { h.bars = false; h.count = 1; h.start = 0; });
     add("null ext records, tick", [](Hostile& h) { h.ext = false; h.period = kPeriodTick; });
+    add("null label", [](Hostile& h) { h.no_label = true; });
+    add("null label, series", [](Hostile& h) { h.no_label = true; h.start = 0; });
+    add("null label, period 1", [](Hostile& h) { h.no_label = true; h.start = 0; h.period = kPeriodTimeShare; });
+    add("null label, tick", [](Hostile& h) { h.no_label = true; h.period = kPeriodTick; });
+    add("null label, null bars", [](Hostile& h) { h.no_label = true; h.bars = false; h.start = 1; });
+    add("null bars, count 1, period 1", [](Hostile& h) { h.bars = false; h.count = 1; h.period = kPeriodTimeShare; });
+    add("null bars, tick", [](Hostile& h) { h.bars = false; h.period = kPeriodTick; h.start = 0; });
+    add("null ext records, tick, series", [](Hostile& h) { h.ext = false; h.period = kPeriodTick; h.start = 0; });
     add("null parameters", [](Hostile& h) { h.params = 0; });
     add("null parameters 3 and 4", [](Hostile& h) { h.params = 2; });
     add("null bars, parameters 1 and 2", [](Hostile& h) { h.bars = false; h.params = 2; h.rest = 11; });
@@ -91,18 +107,48 @@ std::vector<Hostile> hostile_records() {
     return all;
 }
 
-// One call record with its arrays; the result series sits between fences.
+// `count` elements of T that end where a no-access page begins: an access
+// past the last one faults. Freed with the record.
+template <class T>
+class Fenced {
+public:
+    explicit Fenced(size_t count) : count_(count) {
+        const size_t page = 4096, bytes = count * sizeof(T), pages = (bytes + page - 1) / page;
+        size_ = (pages + 1) * page;
+        base_ = static_cast<unsigned char*>(VirtualAlloc(nullptr, size_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD old = 0;
+        if (base_) VirtualProtect(base_ + pages * page, page, PAGE_NOACCESS, &old);
+        data_ = base_ ? reinterpret_cast<T*>(base_ + pages * page - bytes) : nullptr;
+    }
+    ~Fenced() {
+        if (base_) VirtualFree(base_, 0, MEM_RELEASE);
+    }
+    Fenced(const Fenced&) = delete;
+    Fenced& operator=(const Fenced&) = delete;
+    T* data() const { return data_; }
+    T& operator[](size_t i) const { return data_[i]; }
+    size_t size() const { return count_; }
+
+private:
+    size_t count_, size_ = 0;
+    unsigned char* base_ = nullptr;
+    T* data_ = nullptr;
+};
+
+// One call record with its arrays, each fenced by a no-access page; the
+// result series also has canary slots before it.
 struct Record {
-    std::vector<BarRecord> bars;
-    std::vector<ExtRecord> ext;
-    std::vector<float> p1, p2, p3, p4;
-    std::vector<uint32_t> fenced;
+    Fenced<BarRecord> bars;
+    Fenced<ExtRecord> ext;
+    Fenced<float> p1, p2, p3, p4;
+    Fenced<uint32_t> fenced;
     std::string label;
     tagCALCINFO ci = {};
 
-    explicit Record(const Hostile& h) : label(h.label) {
-        int n = h.count > 0 ? h.count : 0;
-        bars.resize(n);
+    explicit Record(const Hostile& h)
+        : bars(count_of(h)), ext(count_of(h)), p1(count_of(h) > 0 ? count_of(h) : 1), p2(1), p3(1), p4(1),
+          fenced(count_of(h) + kFence), label(h.label) {
+        int n = static_cast<int>(count_of(h));
         for (int i = 0; i < n; ++i) {
             BarRecord& b = bars[i];
             b.time = 1704153600 + 86400 * (i % 20000) + 60 * (i / 20000);
@@ -110,12 +156,12 @@ struct Record {
             b.volume = b.amount = h.price;
             b.extra = 0;
         }
-        ext.assign(n, ExtRecord{});
-        for (ExtRecord& e : ext) for (float& f : e.f) f = h.value;
-        p1.assign(n > 0 ? n : 1, h.value);
-        p2 = p3 = p4 = {h.rest};
-        fenced.assign(n + 2 * kFence, kCanary);
-        ci.stock_label = label.c_str();
+        for (int i = 0; i < n; ++i)
+            for (float& f : ext[i].f) f = h.value;
+        for (size_t i = 0; i < p1.size(); ++i) p1[i] = h.value;
+        p2[0] = p3[0] = p4[0] = h.rest;
+        for (size_t i = 0; i < fenced.size(); ++i) fenced[i] = kCanary;
+        ci.stock_label = h.no_label ? nullptr : label.c_str();
         ci.data_count = h.count;
         ci.bars = h.bars && n ? bars.data() : nullptr;
         ci.ext_records = h.ext && n ? ext.data() : nullptr;
@@ -128,13 +174,42 @@ struct Record {
         ci.result = reinterpret_cast<float*>(fenced.data() + kFence);
         ci.period = h.period;
     }
+    static size_t count_of(const Hostile& h) { return h.count > 0 ? static_cast<size_t>(h.count) : 0; }
     bool fences_intact() const {
-        size_t n = fenced.size();
         for (size_t i = 0; i < kFence; ++i)
-            if (fenced[i] != kCanary || fenced[n - 1 - i] != kCanary) return false;
+            if (fenced[i] != kCanary) return false;
         return true;
     }
 };
+
+// The files every export reads, for the records' default label 000999
+// (SZ000999), parameter 1 of 1 and parameters 2 to 4 of 3: blocks 1 and 3,
+// data number 3, value file 1, trade-record file 3, account 1, the alert
+// file, the security file, and the TDX, MT4 and GET directories.
+void plant_host_files() {
+    for (const char* d : {"tdx\\T0002", "mt4", "get", "data\\SZ", "userdata\\SelfData\\DATA3", "USERDATA\\SELF"})
+        make_dirs(d);
+    write_text("TARVEX.ini", "[路径]\r\n通达信=" + host_path("tdx") + "\r\nMT4_HST_PATH=" + host_path("mt4\\") +
+                                 "\r\nMT4_FILE_PATH=" + host_path("mt4\\") + "\r\nGET=" + host_path("get\\") + "\r\n");
+    write_text("tdx\\connect.cfg", "[OTHER]\r\nTitleName=敌意测试终端\r\n");
+    write_bytes("tdx\\T0002\\line.dat", tdx_line_record("000999", 20240105, 10.0f, 0, 255));
+    for (const char* b : {"userdata\\block\\自选股1.BLK", "userdata\\block\\自选股3.BLK"})
+        write_bytes(b, block_file_bytes({"SH600000", "SZ000999"}));
+    Bytes history;
+    for (int i = 0; i < 30; ++i) put_i32(history, 1704153600 + 86400 * i), put_f32(history, 1.0f + i);
+    write_bytes("userdata\\SelfData\\DATA3\\SZ000999.dat", history);
+    Bytes floats;
+    for (float v : {1.5f, 2.5f}) put_f32(floats, v);
+    write_bytes("1.dat", floats);
+    write_text("3.dat", "成交时间,合约,买卖,开平,成交价,手数\r\n2024/01/03 10:00:00,0009991234,买,开,10.5,2\r\n"
+                        "2024/01/04 10:00:00,0009991234,卖,平,11.5,1\r\n2024/01/05 10:00:00,0009991234,买,平,12.5,1\r\n");
+    write_bytes("USERDATA\\SELF\\账户1.inv", investment_file({{"000999", 2, 1704153600 + 86400, 10, 100, 0.001},
+                                                              {"000999", 3, 1704153600 - 28800 + 120, 11, 50, 0}}));
+    write_bytes("userdata\\self\\ALERT.DAT", concat({alert_head({"突破"}, 1), alert_record("SZ000999", 1704153600 - 28620, "突破")}));
+    write_bytes("data\\SZ\\STKINFO70.DAT", stock_info_file(17574, 320, {{"000999", 7}}));
+    write_bytes("mt4\\SZ0009991440.HWND", {1, 0, 0, 0});  // no window has handle 1
+    write_text("get\\SZ000999DAY.TXT", "2024/01/02 10.0 10.0 10.0 10.0 10 2\r\n");
+}
 
 // What the watchdog's worker runs: one formula call, or savedata0.
 struct Job {
@@ -248,6 +323,7 @@ WINE_TEST(hostile_records_reach_every_export_safely) {
         const ExportEntry& e = kExportTable[i];
         if (!e.built || e.arg_bytes != 4) continue;
         DWORD t0 = GetTickCount();
+        plant_host_files();
         for (const Hostile& h : records) {
             Record r(h);
             std::string what = std::string(e.function) + " with " + h.what + " (count " +
@@ -271,6 +347,7 @@ WINE_TEST(hostile_records_reach_every_export_safely) {
     }
     std::printf("  %d hostile formula calls\n", calls);
     check_nothing_new_outside(before);
+    remove_file("TARVEX.ini");
     SetUnhandledExceptionFilter(old);
 }
 
