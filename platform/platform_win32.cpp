@@ -71,7 +71,7 @@ bool set_file_end(File* f) {
 bool flush_file(File* f) { return std::fflush(f->f) == 0 && _commit(_fileno(f->f)) == 0; }
 
 bool file_size(File* f, uint64_t* size) {
-    __int64 n = _filelengthi64(_fileno(f->f));
+    long n = _filelength(_fileno(f->f));  // the host's files stay far below 2 GB
     if (n < 0) return false;
     *size = static_cast<uint64_t>(n);
     return true;
