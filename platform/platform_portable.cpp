@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/host_view.h"
 #include "platform/platform.h"
 #include "platform/portable_testing.h"
 
@@ -135,6 +136,8 @@ struct File {
     bool text;  // "t" mode: newlines are stored as CR LF, as on the host's platform
     std::string path;  // native
 };
+
+void view_host_executable(const char* path) { g_exe_path = path ? path : ""; }
 
 size_t executable_path(char* out, size_t cap) {
     std::string p = g_exe_path;
