@@ -32,7 +32,10 @@ void view_host_executable(const char* path) {
 size_t executable_path(char* out, size_t cap) {
     char buf[261];
     DWORD n = GetModuleFileNameA(nullptr, buf, 260);  // null: the host executable
-    if (g_viewed_exe[0]) n = static_cast<DWORD>(std::strlen(std::strcpy(buf, g_viewed_exe)));
+    if (g_viewed_exe[0]) {
+        n = static_cast<DWORD>(std::strlen(g_viewed_exe));
+        std::memcpy(buf, g_viewed_exe, n);
+    }
     if (n > 260) n = 260;
     buf[n] = '\0';
     if (cap == 0) return 0;

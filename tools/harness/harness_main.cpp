@@ -35,6 +35,7 @@ void usage() {
         "  harness savedata0 TARVEX.dll NAME TIME CODE VALUE\n"
         "  harness list\n"
         "  harness doctor [--gbk] [HOSTDIR]   check an installation (default: the current directory)\n"
+        "  harness same FILE1 FILE2   exit 0 when the files are equal byte for byte (for the installer)\n"
         "options of call:\n"
         "  --csv FILE        bars from FILE (time,open,high,low,close,volume,amount)\n"
         "  --tdx-day FILE    bars from a TDX day file (vipdoc\\sh\\lday\\sh600000.day);\n"
@@ -133,6 +134,10 @@ int call_export(int argc, char** argv) {
     const char* dll = argv[2];
     const ExportEntry* e = find_export(argv[3]);
     if (!e) return std::printf("%s is not one of the 44 exports (try: harness list)\n", argv[3]), 2;
+    // savedata0 takes four plain arguments, not a call record: called with a
+    // record it would read its arguments from the wrong places.
+    if (e->arg_bytes != 4)
+        return std::printf("%s takes no call record: use harness savedata0 DLL NAME TIME CODE VALUE\n", e->function), 2;
     Chart chart(0);
     chart.set_bars(sample_bars(), 0.0f);
     std::string series, svg;
@@ -277,6 +282,10 @@ int main(int argc, char** argv) {
     }
     if (argc == 3 && std::strcmp(argv[1], "check") == 0) return check_dll(argv[2]);
     if (argc >= 2 && std::strcmp(argv[1], "doctor") == 0) return doctor(argc, argv);
+    if (argc == 4 && std::strcmp(argv[1], "same") == 0) {
+        std::string a, b;
+        return read_text_file(argv[2], &a) && read_text_file(argv[3], &b) && a == b ? 0 : 1;
+    }
     if (argc >= 4 && std::strcmp(argv[1], "call") == 0) return call_export(argc, argv);
     if (argc == 7 && std::strcmp(argv[1], "savedata0") == 0) {
         std::string error;
