@@ -123,5 +123,14 @@ said=$(install) || true
 grep -q "不用换" <<< "$said" || fail "安装.bat replaced the same DLL again: $said"
 [ ! -e "$host/TARVEX.dll.bak2" ] || fail "安装.bat kept a second copy of the same DLL"
 rm -rf "$host"
+# Double-clicked: it offers the first usual host directory it finds, and Enter takes it.
+usual=$WINEPREFIX/drive_c/dzh365
+if [ ! -e "$usual" ]; then
+  mkdir -p "$usual/userdata/block"
+  said=$(printf '\r\n' | wine_run cmd /c "$(winepath -w "$out/安装.bat" 2>/dev/null)" | iconv -f GBK -t UTF-8) || true
+  found=$(cmp -s "$usual/TARVEX.dll" TARVEX.dll && echo yes || echo no)
+  rm -rf "$usual"
+  [ "$found" = yes ] || fail "安装.bat did not install into C:\\dzh365 it found: $said"
+fi
 echo "bundle $(basename "$zip_file"): $texts text files GBK with CRLF, DLL version $version, picture renders," \
      "$exports exports on the day file, HTML docs render with their pictures, 安装.bat installs"

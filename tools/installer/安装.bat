@@ -15,7 +15,10 @@ for %%d in ("C:\dzh365" "D:\dzh365" "C:\dzh2" "D:\dzh2" "C:\dzh" "D:\dzh" "%Prog
 set "asked=1"
 echo 请输入大智慧主程序目录（放着大智慧的 exe 和 data、userdata 目录的那个目录）。
 if not "%host%"=="" echo 直接回车就用找到的 %host%
+set "found=%host%"
+set "host="
 set /p "host=大智慧目录："
+if "%host%"=="" set "host=%found%"
 
 :have_host
 if "%host%"=="" goto no_host
