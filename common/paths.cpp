@@ -22,13 +22,6 @@ void read_setting(const char* section, const char* key, const char* fallback, si
     copy_text(out, cap, value);
 }
 
-void read_root(Root root, char* out, size_t cap) {
-    char dir[kPathBytes];
-    module_dir(dir, sizeof dir);
-    const RootSetting& s = root_setting(root);
-    read_setting(kSectionPaths, s.key, dir, s.limit, out, cap);
-}
-
 // Name configured for the decimal key n of a name section, with the default
 // built as prefix + n + suffix.
 void numbered_name(const NameSetting& table, int n, const char* prefix, const char* suffix, char* out,
@@ -49,7 +42,7 @@ void finish_block_path(char* out, size_t cap, const char* name) {
 }
 
 bool selfdata_path(char* out, size_t cap, const char* name, const char* code, int index_flag) {
-    read_root(Root::selfdata, out, cap);
+    root_path(Root::selfdata, out, cap);
     append_text(out, cap, "userdata\\SelfData\\");
     append_text(out, cap, name);
     if (plat::make_directory(out) == plat::MakeDirResult::missing_parent) {
@@ -73,6 +66,13 @@ void module_dir(char* out, size_t cap) {
     copy_text(out, cap, path);
 }
 
+void root_path(Root root, char* out, size_t cap) {
+    char dir[kPathBytes];
+    module_dir(dir, sizeof dir);
+    const RootSetting& s = root_setting(root);
+    read_setting(kSectionPaths, s.key, dir, s.limit, out, cap);
+}
+
 void ini_path(char* out, size_t cap, const char* name) {
     module_dir(out, cap);
     append_text(out, cap, name);
@@ -89,7 +89,7 @@ void tdx_dir(char* out, size_t cap) { read_setting(kSectionPaths, kTdxKey, "", k
 void block_path_for_number(char* out, size_t cap, int n) {
     char datan[kNameBytes];
     numbered_name(kBlockNames, n, "自选股", "", datan, sizeof datan);
-    read_root(Root::block, out, cap);
+    root_path(Root::block, out, cap);
     finish_block_path(out, cap, datan);
 }
 
@@ -102,7 +102,7 @@ void block_name_for_key(char* out, size_t cap, const char* key) {
 void block_path_for_key(char* out, size_t cap, const char* key) {
     char datan[kNameBytes];
     block_name_for_key(datan, sizeof datan, key);
-    read_root(Root::block, out, cap);
+    root_path(Root::block, out, cap);
     finish_block_path(out, cap, datan);
 }
 
@@ -134,14 +134,14 @@ bool make_selfdata_fn(char* out, size_t cap, const char* name, const char* code,
 }
 
 void day_path(char* out, size_t cap, const tagCALCINFO& ci) {
-    read_root(Root::day, out, cap);
+    root_path(Root::day, out, cap);
     append_text(out, cap, market_separator(ci.stock_label, ci.label_flag));
     append_text(out, cap, ci.stock_label);
     append_text(out, cap, ".DAY");
 }
 
 void data_file_path(char* out, size_t cap, int n) {
-    read_root(Root::data, out, cap);
+    root_path(Root::data, out, cap);
     char datan[kNameBytes];
     numbered_name(kFileNames, n, "", ".dat", datan, sizeof datan);
     if (std::strchr(datan, ':')) copy_text(out, cap, datan);
@@ -151,7 +151,7 @@ void data_file_path(char* out, size_t cap, int n) {
 void inv_path(char* out, size_t cap, int n) {
     char datan[kNameBytes];
     numbered_name(kAccountNames, n, "账户", ".inv", datan, sizeof datan);
-    read_root(Root::inv, out, cap);
+    root_path(Root::inv, out, cap);
     append_text(out, cap, "USERDATA\\SELF\\");
     append_text(out, cap, datan);
 }

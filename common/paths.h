@@ -7,11 +7,16 @@
 
 #include <cstddef>
 
+#include "common/settings.h"
 #include "host/call_record.h"
 
 // Directory of the host executable, with its trailing backslash; empty when
 // the path holds no backslash.
 void module_dir(char* out, size_t cap);
+
+// A root of section "路径" as the path routines use it: the key's value,
+// default module_dir, cut to its read limit.
+void root_path(Root root, char* out, size_t cap);
 
 // module_dir followed by `name`; with "TARVEX.ini" the settings file.
 void ini_path(char* out, size_t cap, const char* name);

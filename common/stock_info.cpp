@@ -16,22 +16,7 @@
 
 namespace {
 
-struct InfoLayout {
-    const char* name;
-    uint32_t base;
-    uint32_t stride;
-};
-const InfoLayout kInfo70 = {"STKINFO70.DAT", 17574, 320};
-const InfoLayout kInfo60 = {"STKINFO60.DAT", 11259470, 273};
 const uint32_t kHeaderBytes = 12;  // the record count is the word at 8
-
-void info_path(char* out, size_t cap, const char* code, const InfoLayout& layout) {
-    module_dir(out, cap);
-    append_text(out, cap, "data\\");
-    append_text(out, cap, compare_signed(code, "600000") < 0 ? "SZ" : "SH");
-    append_text(out, cap, "\\");
-    append_text(out, cap, layout.name);
-}
 
 // Reads and drops `bytes`; false when the file ends first.
 bool skip(plat::File* f, uint32_t bytes) {
@@ -64,6 +49,17 @@ bool find_record(plat::File* f, const InfoLayout& layout, const char* code, char
 }
 
 }  // namespace
+
+const InfoLayout kInfo70 = {"STKINFO70.DAT", 17574, 320};
+const InfoLayout kInfo60 = {"STKINFO60.DAT", 11259470, 273};
+
+void info_path(char* out, size_t cap, const char* code, const InfoLayout& layout) {
+    module_dir(out, cap);
+    append_text(out, cap, "data\\");
+    append_text(out, cap, compare_signed(code, "600000") < 0 ? "SZ" : "SH");
+    append_text(out, cap, "\\");
+    append_text(out, cap, layout.name);
+}
 
 float GetStockInfo(const char* code, char* info) {
     char fn[kPathBytes];

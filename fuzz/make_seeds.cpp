@@ -64,5 +64,8 @@ int main(int argc, char** argv) {
                                          "2010/12/01 09:31:05,IF1012,买,开,2350.2,3\r\n"
                                          "2010-12-01 09:33:50,IF1012,卖,平,2354,1\r\n"));
     seed("csv_fuzz", "day_bars.csv", file(top + "/docs/samples/day_bars.csv"));
+    Bytes day_file = file(top + "/docs/samples/sh600000.day");
+    day_file.resize(day_file.size() < 8 * 32 ? day_file.size() : 8 * 32);  // the first 8 bars of the docs' sample
+    seed("tdx_day_fuzz", "sh600000.day", day_file);
     return 0;
 }

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/host_view.h"
 #include "platform/platform.h"
 #include "platform/portable_testing.h"
 
@@ -185,6 +186,8 @@ struct File {
     bool text;  // "t" mode: newlines are stored as CR LF, as on the host's platform
     NativePath path;
 };
+
+void view_host_executable(const char* path) { g_exe_path = path ? path : ""; }
 
 size_t executable_path(char* out, size_t cap) {
     std::string p = g_exe_path;

@@ -10,7 +10,12 @@
 #include <ctime>
 #include <new>
 
+#include "platform/host_view.h"
 #include "platform/platform.h"
+
+namespace {
+char g_viewed_exe[261];  // set only by tools that inspect a host from outside
+}  // namespace
 
 namespace plat {
 
@@ -18,9 +23,20 @@ struct File {
     FILE* f;
 };
 
+void view_host_executable(const char* path) {
+    size_t n = path ? std::strlen(path) : 0;
+    if (n > 260) n = 260;
+    if (n) std::memcpy(g_viewed_exe, path, n);
+    g_viewed_exe[n] = '\0';
+}
+
 size_t executable_path(char* out, size_t cap) {
     char buf[261];
     DWORD n = GetModuleFileNameA(nullptr, buf, 260);  // null: the host executable
+    if (g_viewed_exe[0]) {
+        n = static_cast<DWORD>(std::strlen(g_viewed_exe));
+        std::memcpy(buf, g_viewed_exe, n);
+    }
     if (n > 260) n = 260;
     buf[n] = '\0';
     if (cap == 0) return 0;

@@ -29,6 +29,10 @@ install_missing g++-mingw-w64-x86-64 wine64
 # The harness's pictures are checked by rendering them (rsvg-convert, with a
 # Chinese font); the release bundle is a zip.
 install_missing librsvg2-bin fonts-wqy-microhei zip unzip
+# The bundle's docs as HTML pages, made from the Markdown sources by Debian's
+# Python-Markdown (run with Debian's own /usr/bin/python3) and checked by
+# rendering them in headless Chromium.
+install_missing python3-markdown chromium
 # The fuzz targets: clang with libFuzzer and the sanitizer runtimes.
 install_missing clang libclang-rt-14-dev
 

@@ -19,10 +19,13 @@
 #include "tools/harness/lib/bars_input.h"
 #include "tools/harness/lib/chart.h"
 #include "tools/harness/lib/chart_svg.h"
+#include "tools/harness/lib/doctor.h"
+#include "tools/harness/lib/doctor_fs.h"
 #include "tools/harness/lib/gbk_utf8.h"
 #include "tools/harness/lib/dll_host.h"
 #include "tools/harness/lib/dll_kind.h"
 #include "tools/harness/lib/pe_image.h"
+#include "tools/harness/lib/tdx_day.h"
 #include "tools/harness/lib/windows_imports.h"
 
 namespace {
@@ -34,8 +37,12 @@ void usage() {
         "  harness call TARVEX.dll FUNCTION [options]\n"
         "  harness savedata0 TARVEX.dll NAME TIME CODE VALUE\n"
         "  harness list\n"
+        "  harness doctor [--gbk] [HOSTDIR]   check an installation (default: the current directory)\n"
+        "  harness same FILE1 FILE2   exit 0 when the files are equal byte for byte (for the installer)\n"
         "options of call:\n"
         "  --csv FILE        bars from FILE (time,open,high,low,close,volume,amount)\n"
+        "  --tdx-day FILE    bars from a TDX day file (vipdoc\\sh\\lday\\sh600000.day);\n"
+        "                    the code and whether it is an index follow from its name\n"
         "  --sample          the built-in sample chart (the default)\n"
         "  --p1 V            parameter 1 as a constant\n"
         "  --p1-series F     parameter 1 as a series: open|high|low|close|volume|amount,\n"
@@ -142,12 +149,19 @@ int call_export(int argc, char** argv) {
     const char* dll = argv[2];
     const ExportEntry* e = find_export(argv[3]);
     if (!e) return std::printf("%s is not one of the 44 exports (try: harness list)\n", argv[3]), 2;
+    // savedata0 takes four plain arguments, not a call record: called with a
+    // record it would read its arguments from the wrong places.
+    if (e->arg_bytes != 4)
+        return std::printf("%s takes no call record: use harness savedata0 DLL NAME TIME CODE VALUE\n", e->function), 2;
     Chart chart(0);
     chart.set_bars(sample_bars(), 0.0f);
     std::string series, svg;
     std::string param_text[4];  // the parameters as given, for the picture's title
     int start = 0;
     bool all = false, marks = false;
+    bool code_given = false, index_given = false;
+    TdxDaySecurity day_security;  // from a --tdx-day file name
+    bool day_file = false;
     for (int i = 4; i < argc; ++i) {
         std::string a = argv[i];
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -164,6 +178,17 @@ int call_export(int argc, char** argv) {
             if (!v || !read_text_file(v, &text)) return std::printf("cannot read the CSV file\n"), 2;
             if (!parse_bars_csv(text, &bars, &error)) return std::printf("%s: %s\n", v, error.c_str()), 2;
             chart.set_bars(bars, 0.0f);
+            day_file = false;
+            ++i;
+        } else if (a == "--tdx-day") {
+            std::string bytes, error;
+            std::vector<BarRecord> bars;
+            if (!v || !read_text_file(v, &bytes)) return std::printf("cannot read the day file\n"), 2;
+            if (!tdx_day_security(v, &day_security, &error) ||
+                !parse_tdx_day(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &bars, &error))
+                return std::printf("%s: %s\n", v, error.c_str()), 2;
+            chart.set_bars(bars, 0.0f);
+            day_file = true;
             ++i;
         } else if (a == "--sample") {
             chart.set_bars(sample_bars(), 0.0f);
@@ -186,9 +211,11 @@ int call_export(int argc, char** argv) {
             ++i;
         } else if (a == "--code" && v) {
             chart.label = v;
+            code_given = true;
             ++i;
         } else if (a == "--index") {
             chart.label_flag = 1;
+            index_given = true;
         } else if (a == "--all") {
             all = true;
         } else if (a == "--marks") {
@@ -201,6 +228,9 @@ int call_export(int argc, char** argv) {
         }
         if (!ok) return std::printf("bad option %s\n", a.c_str()), 2;
     }
+    // --code and --index, wherever they stand, win over the file name.
+    if (day_file && !code_given) chart.label = day_security.code;
+    if (day_file && !index_given) chart.label_flag = day_security.index ? 1 : 0;
     if (!series.empty()) {
         if (!series_from(series, chart.bars, &chart.p1)) return 2;
         chart.param1_start = start;
@@ -239,6 +269,23 @@ int call_export(int argc, char** argv) {
     return 0;
 }
 
+// harness doctor [--gbk] [HOSTDIR]: 0 when nothing would stop an export, 1
+// when something would, 2 when HOSTDIR is no directory.
+int doctor(int argc, char** argv) {
+    bool gbk = false;
+    std::string dir = ".";
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--gbk") == 0) gbk = true;
+        else dir = argv[i];
+    }
+    std::string host = absolute_dir(dir);
+    if (host.empty() || !is_directory(host)) return std::printf("%s: not a directory\n", dir.c_str()), 2;
+    DoctorReport report = run_doctor(host);
+    std::string text = doctor_text(report);
+    std::fputs(gbk ? text.c_str() : gbk_to_utf8(text).c_str(), stdout);
+    return report.has_error() ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -249,6 +296,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "check") == 0) return check_dll(argv[2]);
+    if (argc >= 2 && std::strcmp(argv[1], "doctor") == 0) return doctor(argc, argv);
+    if (argc == 4 && std::strcmp(argv[1], "same") == 0) {
+        std::string a, b;
+        return read_text_file(argv[2], &a) && read_text_file(argv[3], &b) && a == b ? 0 : 1;
+    }
     if (argc >= 4 && std::strcmp(argv[1], "call") == 0) return call_export(argc, argv);
     if (argc == 7 && std::strcmp(argv[1], "savedata0") == 0) {
         std::string error;

@@ -8,16 +8,6 @@
 
 namespace {
 
-// Days from 1970-01-01 to a civil date (proleptic Gregorian).
-long long days_from_civil(int y, int m, int d) {
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return static_cast<long long>(era) * 146097 + static_cast<long long>(doe) - 719468;
-}
-
 bool parse_time(const std::string& s, int32_t* out) {
     int y, mo, d, h = 0, mi = 0, se = 0;
     char tail;
@@ -36,6 +26,15 @@ bool parse_time(const std::string& s, int32_t* out) {
 }
 
 }  // namespace
+
+long long days_from_civil(int y, int m, int d) {
+    y -= m <= 2;
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return static_cast<long long>(era) * 146097 + static_cast<long long>(doe) - 719468;
+}
 
 bool parse_bars_csv(const std::string& text, std::vector<BarRecord>* bars, std::string* error) {
     bars->clear();

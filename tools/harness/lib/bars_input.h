@@ -7,6 +7,9 @@
 
 #include "host/call_record.h"
 
+// Days from 1970-01-01 to a civil date (proleptic Gregorian).
+long long days_from_civil(int y, int m, int d);
+
 // CSV lines "time,open,high,low,close,volume,amount". The time is seconds
 // since 1970, or a date "YYYY-MM-DD" (the start of that UTC day, as the host
 // stamps day bars), or "YYYY-MM-DD HH:MM[:SS]" in Beijing time (UTC+8). A
