@@ -120,14 +120,13 @@ void check_alert_file(const DoctorRun& run) {
                 "almtime 标不出预警、ClearAlarm 返回 -1；在大智慧里设一条预警后它就会有");
         return;
     }
-    plat::File* f = plat::open_file(fn, "rb");
-    AlertHead head;
-    HeadRead r = f ? read_alert_head(f, &head) : HeadRead::no_header;
-    if (f) plat::close_file(f);
-    if (!f || !file_bytes(fn, &b)) {
+    if (!file_bytes(fn, &b)) {
         run.add("alert", Verdict::error, topic, std::string(fn) + " 读不出来", "almtime、ClearAlarm 会返回 -1");
         return;
     }
+    AlertHead head;
+    size_t head_bytes = 0;
+    HeadRead r = parse_alert_head(std::vector<unsigned char>(b.begin(), b.end()), &head, &head_bytes);
     if (r != HeadRead::ok) {
         const char* why = r == HeadRead::no_header        ? "短于 8 字节的文件头"
                           : r == HeadRead::bad_type_count ? "文件头里的预警类型数不在 1 到 20 之间"
@@ -136,7 +135,6 @@ void check_alert_file(const DoctorRun& run) {
                 "almtime、ClearAlarm 拒绝它并返回 -1；在大智慧里清空预警记录让它重写这个文件");
         return;
     }
-    size_t head_bytes = kAlertHeaderBytes + head.type_count * kAlertDefBytes + kAlertEndFlagBytes;
     size_t records = (b.size() - head_bytes) / kAlertRecordBytes, tail = (b.size() - head_bytes) % kAlertRecordBytes;
     std::string found = std::string(fn) + "：" + num(head.type_count) + " 种预警，" + num(records) + " 条预警记录";
     if (tail)
