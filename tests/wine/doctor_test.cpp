@@ -30,21 +30,11 @@ HostTree written_tree(const std::string& name, const std::function<void(HostTree
 }
 
 void list_tree(const std::string& dir, std::map<std::string, std::string>* out) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string n = fd.cFileName;
-        if (n == "." || n == "..") continue;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            (*out)[dir + n] = "<dir>";
-            list_tree(dir + n + "\\", out);
-        } else {
-            Bytes b = read_bytes((dir + n).substr(host_dir().size()));
-            (*out)[dir + n] = std::string(b.begin(), b.end());
-        }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+    walk_tree(dir, [out](const std::string& path, bool is_dir) {
+        Bytes b = is_dir ? Bytes() : read_bytes(path.substr(host_dir().size()));
+        (*out)[path] = is_dir ? "<dir>" : std::string(b.begin(), b.end());
+        return true;
+    });
 }
 
 }  // namespace

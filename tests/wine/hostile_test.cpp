@@ -266,18 +266,11 @@ bool run_watched(Job& job, const std::string& what) {
 
 // Every path below `dir` (recursively), with its size, skipping `skip`.
 void list_tree(const std::string& dir, const std::string& skip, std::set<std::string>* out) {
-    WIN32_FIND_DATAA f;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &f);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = f.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string path = dir + "\\" + name;
-        if (_stricmp(path.c_str(), skip.c_str()) == 0) continue;
+    walk_tree(dir + "\\", [&](const std::string& path, bool) {
+        if (_stricmp(path.c_str(), skip.c_str()) == 0) return false;
         out->insert(path);
-        if ((f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && out->size() < 5000) list_tree(path, skip, out);
-    } while (FindNextFileA(h, &f));
-    FindClose(h);
+        return out->size() < 5000;
+    });
 }
 
 std::string parent_of(const std::string& dir) {

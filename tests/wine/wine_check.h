@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,10 @@ Bytes read_bytes(const std::string& rel);
 bool file_exists(const std::string& rel);
 void make_dirs(const std::string& rel);  // every missing level
 void remove_file(const std::string& rel);
+
+// Visits every entry below `dir` (which ends in a backslash), depth first:
+// `visit(path, is_directory)` says whether to go into a directory.
+void walk_tree(const std::string& dir, const std::function<bool(const std::string&, bool)>& visit);
 
 // TARVEX.log in the working directory, and clearing it between checks.
 std::string log_text();

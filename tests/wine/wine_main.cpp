@@ -105,19 +105,29 @@ void local_now(int* hour, int* minute, int* second) {
     *second = t.wSecond;
 }
 
-// Side files that a rewrite left anywhere below `dir`: none may outlive a test.
-void check_no_side_files(const std::string& dir) {
+void walk_tree(const std::string& dir, const std::function<bool(const std::string&, bool)>& visit) {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return;
     do {
         std::string name = fd.cFileName;
         if (name == "." || name == "..") continue;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) check_no_side_files(dir + name + "\\");
-        else if (name.find(".tarvex-new") != std::string::npos) report_failure(__FILE__, __LINE__, "side file left: " + dir + name);
+        bool is_dir = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (visit(dir + name, is_dir) && is_dir) walk_tree(dir + name + "\\", visit);
     } while (FindNextFileA(h, &fd));
     FindClose(h);
 }
+
+namespace {
+// Side files that a rewrite left anywhere below the host directory: none may outlive a test.
+void check_no_side_files() {
+    walk_tree(host_dir(), [](const std::string& path, bool is_dir) {
+        if (!is_dir && path.find(".tarvex-new") != std::string::npos)
+            report_failure(__FILE__, __LINE__, "side file left: " + path);
+        return true;
+    });
+}
+}  // namespace
 
 int main(int argc, char** argv) {
     // Unbuffered: when a test takes the program down, what ran before shows.
@@ -150,7 +160,7 @@ int main(int argc, char** argv) {
         int before = g_failures;
         clear_log();
         t.fn();
-        check_no_side_files(host_dir());
+        check_no_side_files();
         ++run;
         std::printf("%s %s\n", g_failures == before ? "ok    " : "FAILED", t.name);
     }
