@@ -65,6 +65,9 @@ if [ -z "${TARVEX_WINE_RUN:-}" ]; then
   for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
   [ -e "/tmp/.X11-unix/X$display" ] || { echo "Xvfb did not start on display :$display"; exit 1; }
   mkdir -p "$WINEPREFIX"
+  # A server of this prefix that an earlier run stopped may still be going
+  # away; a new persistent one starts only once it is gone.
+  wineserver -w >/dev/null 2>&1 </dev/null || true
   wineserver -p >/dev/null 2>&1 </dev/null
   # Makes or updates the prefix and starts Wine's services, detached from
   # our output.
