@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The screening-run benchmark: one pass of inblock, save2blk, savedata,
+# ReadData, LableGet, TlineAll and Tline over every security of a market,
+# natively on the portable build and through TARVEX.dll under Wine, each
+# export beside the bare file I/O it cannot avoid (bench/screening/).
+# Usage: scripts/screening.sh [securities (5000)] [native|wine|both (both)]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+n=${1:-5000}
+which=${2:-both}
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(df -T /tmp | awk 'NR==2 {print $2}') /tmp"
+
+if [ "$which" != wine ]; then
+  cmake -S "$top" -B "$top/build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+  nice cmake --build "$top/build/native" --target screening -j2 >/dev/null
+  "$top/build/native/screening" "$n"
+fi
+
+if [ "$which" != native ]; then
+  "$top/scripts/sqlite_amalgamation.sh" "$top/build/sqlite"
+  cmake -S "$top" -B "$top/build/win32" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DTARVEX_SQLITE_DIR="$top/build/sqlite" >/dev/null
+  nice cmake --build "$top/build/win32" --target TARVEX screening -j2 >/dev/null
+  source "$top/scripts/wine_env.sh"
+  # The program's directory is the host directory the DLL works in.
+  host=$(mktemp -d /tmp/tarvex-screening-XXXXXX)/host
+  mkdir -p "$host"
+  cp "$top/build/win32/TARVEX.dll" "$top/build/win32/screening.exe" "$host/"
+  status=0
+  (cd "$host" && wine_run screening.exe "$n") || status=$?
+  rm -rf "$(dirname "$host")"
+  exit $status
+fi
