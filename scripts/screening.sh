@@ -4,6 +4,8 @@
 # natively on the portable build and through TARVEX.dll under Wine, each
 # export beside the bare file I/O it cannot avoid (bench/screening/).
 # Usage: scripts/screening.sh [securities (5000)] [native|wine|both (both)]
+# (build/native/screening N --no-flush runs the native pass with no write
+# waiting for the disk: the library's own work, repeatable.)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 n=${1:-5000}
@@ -27,7 +29,7 @@ if [ "$which" != native ]; then
   mkdir -p "$host"
   cp "$top/build/win32/TARVEX.dll" "$top/build/win32/screening.exe" "$host/"
   status=0
-  (cd "$host" && wine_run screening.exe "$n") || status=$?
+  (cd "$host" && wine_run screening.exe build "$n" && sync && wine_run screening.exe run "$n") || status=$?
   rm -rf "$(dirname "$host")"
   exit $status
 fi

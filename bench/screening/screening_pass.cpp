@@ -29,6 +29,9 @@ const float kDataNumber = 11;  // savedata keeps a dated history from 11 on
 const int32_t kFirstDay = 1704153600;  // 2024-01-02 00:00 UTC
 const int kSaveEvery = 10;   // save2blk's condition holds for one security in ten
 const int kReadLimitRecords = 4000;
+// The security of the ReadData case at that limit, outside the market's codes.
+const int kLimitSecurity = 999999;
+const char kLimitCode[] = "688001";
 
 // The host's security-information files: a record count at 8, records at a
 // base and a stride, the code at the start of each and the label byte at 271.
@@ -45,6 +48,7 @@ const size_t kInfoRecordRead = 272;
 
 std::string g_host;
 char g_sep = '/';
+bool g_flush = true;
 
 std::string at(const std::string& rel) {
     std::string p = g_host + rel;
@@ -74,10 +78,12 @@ bool bare_read(const std::string& path, Bytes* out) {
     static Bytes buffer(1 << 16);
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
-    size_t have = 0, n;
-    while ((n = std::fread(buffer.data() + have, 1, buffer.size() - have, f)) > 0) {
+    size_t have = 0;
+    for (;;) {
+        size_t want = buffer.size() - have, n = std::fread(buffer.data() + have, 1, want, f);
         have += n;
-        if (have == buffer.size()) buffer.resize(buffer.size() * 2);
+        if (n < want) break;
+        buffer.resize(buffer.size() * 2);
     }
     std::fclose(f);
     out->assign(buffer.begin(), buffer.begin() + static_cast<long>(have));
@@ -93,11 +99,11 @@ bool bare_durable_write(const std::string& path, const Bytes& b) {
     if (!f) return false;
     bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size() && std::fflush(f) == 0;
 #ifdef _WIN32
-    ok = ok && _commit(_fileno(f)) == 0;
+    ok = ok && (!g_flush || _commit(_fileno(f)) == 0);
     ok = std::fclose(f) == 0 && ok;
     return ok && MoveFileExA(side.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 #else
-    ok = ok && fsync(fileno(f)) == 0;
+    ok = ok && (!g_flush || fsync(fileno(f)) == 0);
     ok = std::fclose(f) == 0 && ok;
     return ok && std::rename(side.c_str(), path.c_str()) == 0;
 #endif
@@ -132,7 +138,7 @@ std::string code_of(int i) {
     return s;
 }
 // The Shenzhen security whose record LableGet finds in the older file.
-std::string twin_of(int i) {
+std::string older_code_of(int i) {
     char s[16];
     std::snprintf(s, sizeof s, "%06d", 1 + i);
     return s;
@@ -141,6 +147,11 @@ signed char label_byte(int i) { return static_cast<signed char>((i * 7) % 256 - 
 
 std::string history_rel(const std::string& code) { return "userdata/SelfData/DATA11/SH" + code + ".dat"; }
 const char kBlockRel[] = "userdata/block/自选股3.BLK";
+// The bare I/O works on copies of the block and of every history, in the same
+// kind of directory and through the same changes, so that it meets the disk
+// and the system's caches as the exports do.
+std::string bare_history_rel(const std::string& code) { return "userdata/SelfData/BARE11/SH" + code + ".dat"; }
+const char kBareBlockRel[] = "userdata/block/bare3.BLK";
 
 struct Rng {
     uint32_t s;
@@ -195,15 +206,18 @@ Bytes info_bytes(const InfoFile& layout, int count, std::string (*code)(int)) {
 
 bool build_market(int securities) {
     for (const char* d : {"userdata", "userdata/block", "userdata/self", "userdata/SelfData", "userdata/SelfData/DATA11",
-                          "data", "data/SH", "data/SZ"})
+                          "userdata/SelfData/BARE11", "data", "data/SH", "data/SZ"})
         make_dir(d);
     Bytes header = {0xA5, 0x00, 0x51, 0xFF};
-    bool ok = put_file(at(kBlockRel), header);
-    for (int i = 0; i < securities && ok; ++i)
-        ok = put_file(at(history_rel(code_of(i))), history_bytes(bars_of(i, kBars), kBars - 1));
+    bool ok = put_file(at(kBlockRel), header) && put_file(at(kBareBlockRel), header);
+    for (int i = 0; i < securities && ok; ++i) {
+        Bytes h = history_bytes(bars_of(i, kBars), kBars - 1);
+        ok = put_file(at(history_rel(code_of(i))), h) && put_file(at(bare_history_rel(code_of(i))), h);
+    }
+    ok = ok && put_file(at(history_rel(kLimitCode)), history_bytes(bars_of(kLimitSecurity, kReadLimitRecords), kReadLimitRecords));
     ok = ok && put_file(at("data/SH/STKINFO70.DAT"), info_bytes(kInfo70, securities, code_of));
     // No STKINFO70.DAT for Shenzhen: LableGet falls back to the older file.
-    ok = ok && put_file(at("data/SZ/STKINFO60.DAT"), info_bytes(kInfo60, securities, twin_of));
+    ok = ok && put_file(at("data/SZ/STKINFO60.DAT"), info_bytes(kInfo60, securities, older_code_of));
     return ok;
 }
 
@@ -321,8 +335,7 @@ void expect(bool ok, const char* what, int i) {
 // The pass over every security, as the host runs one screening formula.
 // `again`: the same run repeated the same day (nothing new to store).
 void screen(const ScreeningExports& x, int securities, bool again, Digest* digest, Pass* p) {
-    const std::string block = at(kBlockRel), block_copy = at("userdata/block/bare.BLK");
-    const std::string history_copy = at("userdata/SelfData/DATA11/bare.dat");
+    const std::string block = at(kBlockRel), bare_block = at(kBareBlockRel);
     const std::string info70 = at("data/SH/STKINFO70.DAT"), info60 = at("data/SZ/STKINFO60.DAT"),
                       info70_sz = at("data/SZ/STKINFO70.DAT");
     std::vector<float> result;
@@ -330,7 +343,8 @@ void screen(const ScreeningExports& x, int securities, bool again, Digest* diges
     int added = 0;
     for (int i = 0; i < securities; ++i) {
         std::vector<BarRecord> bars = bars_of(i, kBars);
-        const std::string code = code_of(i), twin = twin_of(i), history = at(history_rel(code));
+        const std::string code = code_of(i), older_code = older_code_of(i), history = at(history_rel(code)),
+                          bare_history = at(bare_history_rel(code));
         const bool chosen = i % kSaveEvery == 0;
         auto run = [&](FormulaCall fn, const std::string& label, const Call& c, Row* row) {
             tagCALCINFO ci = record(label, bars, c, result);
@@ -350,15 +364,17 @@ void screen(const ScreeningExports& x, int securities, bool again, Digest* diges
 
         run(x.inblock, code, Call{{1}, {kBlock}, {}, {}}, &p->inblock);
         expect(result[last] == (again && chosen ? 1.0f : 0.0f), "inblock", i);
-        bare(&p->inblock, [&] { bare_read(block, &bytes); });
+        bare(&p->inblock, [&] { bare_read(bare_block, &bytes); });
 
         if (chosen) {
             run(x.save2blk, code, Call{{1}, {kBlock}, {}, {}}, &p->save_true);
             expect(result[last] == (again ? securities / kSaveEvery + (securities % kSaveEvery != 0) : ++added),
                    "save2blk", i);
+            Bytes written;
+            bare_read(block, &written);
             bare(&p->save_true, [&] {
-                bare_read(block, &bytes);
-                if (!again) bare_durable_write(block_copy, bytes);
+                bare_read(bare_block, &bytes);
+                if (!again) bare_durable_write(bare_block, written);
             });
         } else {
             run(x.save2blk, code, Call{{0}, {kBlock}, {}, {}}, &p->save_false);
@@ -367,20 +383,22 @@ void screen(const ScreeningExports& x, int securities, bool again, Digest* diges
         std::vector<float> c = closes(bars);
         int r = run(x.savedata, code, Call{c, {kDataNumber}, {}, {}, 0}, &p->savedata);
         expect(r == 0, "savedata", i);  // appended after 499 records on 500 bars, or unchanged
+        Bytes written;
+        bare_read(history, &written);
         bare(&p->savedata, [&] {
-            bare_read(history, &bytes);
-            if (!again) bare_durable_write(history_copy, bytes);
+            bare_read(bare_history, &bytes);
+            if (!again) bare_durable_write(bare_history, written);
         });
 
         r = run(x.ReadData, code, Call{c, {kDataNumber}, {}, {}, 0}, &p->readdata);
         expect(r == 0 && result[last] == c[last], "ReadData", i);
-        bare(&p->readdata, [&] { bare_read(history, &bytes); });
+        bare(&p->readdata, [&] { bare_read(bare_history, &bytes); });
 
         run(x.LableGet, code, Call{}, &p->label70);
         expect(result[last] == label_byte(i), "LableGet on STKINFO70.DAT", i);
         bare(&p->label70, [&] { bare_record(info70, kInfo70.base + static_cast<size_t>(i) * kInfo70.stride, kInfoRecordRead); });
 
-        run(x.LableGet, twin, Call{}, &p->label60);
+        run(x.LableGet, older_code, Call{}, &p->label60);
         expect(result[last] == label_byte(i), "LableGet on STKINFO60.DAT", i);
         bare(&p->label60, [&] {
             bare_record(info70_sz, 0, 0);  // the newer file is looked for first
@@ -401,9 +419,8 @@ void report(const char* title, const Pass& p) {
 // its log line included.
 void readdata_at_limit(const ScreeningExports& x, Digest* digest) {
     const int calls = 200;
-    std::vector<BarRecord> bars = bars_of(999999, kReadLimitRecords);
-    const std::string code = "688001", history = at(history_rel(code));
-    put_file(history, history_bytes(bars, kReadLimitRecords));
+    std::vector<BarRecord> bars = bars_of(kLimitSecurity, kReadLimitRecords);
+    const std::string code = kLimitCode, history = at(history_rel(code));
     std::vector<float> c = closes(bars), result;
     Row row{"ReadData 4000", {}, {}};
     Bytes bytes;
@@ -459,14 +476,20 @@ int digest_log(Digest* digest) {
 
 }  // namespace
 
+bool build_screening_market(const ScreeningSetup& setup) {
+    g_host = setup.host;
+    g_sep = setup.separator;
+    if (build_market(setup.securities)) return true;
+    std::printf("cannot build the host tree below %s\n", setup.host.c_str());
+    return false;
+}
+
 int run_screening(const ScreeningExports& exports, const ScreeningSetup& setup) {
     g_host = setup.host;
     g_sep = setup.separator;
-    std::printf("screening run (%s): %d securities, %d day bars each\n", setup.where.c_str(), setup.securities, kBars);
-    if (!build_market(setup.securities)) {
-        std::printf("cannot build the host tree below %s\n", setup.host.c_str());
-        return 1;
-    }
+    g_flush = setup.flush;
+    std::printf("screening run (%s): %d securities, %d day bars each%s\n", setup.where.c_str(), setup.securities,
+                kBars, setup.flush ? "" : "; writes not flushed to the disk");
     Digest results;
     double t0 = now_us();
     Pass first, again;

@@ -20,12 +20,18 @@ struct ScreeningSetup {
     char separator;     // '\\' on Windows, '/' natively
     int securities;     // 5 000 for a market
     std::string where;  // names the build in the report
+    bool flush;         // whether the library's writes reach the disk (and so the bare ones)
 };
 
-// Builds the host tree below `host` (blocks, self-data histories, the
-// security-information files), runs the day's first screening pass and the
-// same pass again, then ReadData on 4 000 records, and prints the report
-// with a digest of every result and every file the exports wrote (the same
-// digest means the same results and bytes). Returns 0, or 1 when an export
-// gave an answer that the files it read do not allow.
+// Builds the host tree below `host`: the block, every security's self-data
+// history, the security-information files, and copies of the block and the
+// histories for the bare I/O. False when a file cannot be written.
+bool build_screening_market(const ScreeningSetup& setup);
+
+// On the tree built, with what it holds on the disk: runs the day's first
+// screening pass and the same pass again, then ReadData on 4 000 records,
+// and prints the report with digests of every result, every file the
+// exports wrote and the log (the same digests mean the same results and
+// bytes). Returns 0, or 1 when an export gave an answer that the files it
+// read do not allow.
 int run_screening(const ScreeningExports& exports, const ScreeningSetup& setup);
