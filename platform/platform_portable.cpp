@@ -228,6 +228,16 @@ bool close_file(File* f) {
     return ok && !fail;
 }
 
+bool file_stamp(File* f, FileStamp* out) {
+    file_operation();
+    struct stat st;
+    if (fstat(fileno(f->f), &st) != 0) return false;
+    *out = FileStamp{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                     static_cast<uint64_t>(st.st_size),
+                     static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return true;
+}
+
 bool file_exists(const char* path) {
     file_operation();
     return access(native_path(path).c_str(), F_OK) == 0;

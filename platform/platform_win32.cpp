@@ -68,6 +68,17 @@ bool close_file(File* f) {
     return ok;
 }
 
+bool file_stamp(File* f, FileStamp* out) {
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f->f)));
+    BY_HANDLE_FILE_INFORMATION fi;
+    if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &fi)) return false;
+    *out = FileStamp{fi.dwVolumeSerialNumber, (static_cast<uint64_t>(fi.nFileIndexHigh) << 32) | fi.nFileIndexLow,
+                     (static_cast<uint64_t>(fi.nFileSizeHigh) << 32) | fi.nFileSizeLow,
+                     static_cast<int64_t>((static_cast<uint64_t>(fi.ftLastWriteTime.dwHighDateTime) << 32) |
+                                          fi.ftLastWriteTime.dwLowDateTime)};
+    return true;
+}
+
 bool file_exists(const char* path) { return _access(path, 0) == 0; }
 
 bool remove_file(const char* path) { return DeleteFileA(path) != 0; }
