@@ -55,6 +55,24 @@ bool write_in_place(const char* path, const void* bytes, size_t size, const std:
     return ok;
 }
 
+// The rewrite once the old content is known (`old`, or null when the file
+// could not be read whole).
+bool replace_known_contents(const char* path, const void* bytes, size_t size, const std::vector<unsigned char>* old) {
+    clear_side_files(path);
+    if (old && old->size() == size && (size == 0 || std::memcmp(old->data(), bytes, size) == 0)) return true;
+    std::string side = side_file_name(path);
+    if (!write_side_file(side, bytes, size)) {
+        plat::remove_file(side.c_str());
+        return false;
+    }
+    plat::ReplaceResult r = plat::replace_file(side.c_str(), path);
+    if (r == plat::ReplaceResult::replaced) return true;
+    plat::remove_file(side.c_str());
+    // In place only when the old bytes are known: they are what a failure
+    // there must put back.
+    return r == plat::ReplaceResult::in_use && old && write_in_place(path, bytes, size, *old);
+}
+
 }  // namespace
 
 bool read_whole_file(const char* path, std::vector<unsigned char>* out) {
@@ -83,17 +101,9 @@ bool read_whole_file(const char* path, std::vector<unsigned char>* out) {
 bool replace_file_contents(const char* path, const void* bytes, size_t size) {
     std::vector<unsigned char> old;
     bool have_old = read_whole_file(path, &old);
-    clear_side_files(path);
-    if (have_old && old.size() == size && (size == 0 || std::memcmp(old.data(), bytes, size) == 0)) return true;
-    std::string side = side_file_name(path);
-    if (!write_side_file(side, bytes, size)) {
-        plat::remove_file(side.c_str());
-        return false;
-    }
-    plat::ReplaceResult r = plat::replace_file(side.c_str(), path);
-    if (r == plat::ReplaceResult::replaced) return true;
-    plat::remove_file(side.c_str());
-    // In place only when the old bytes are known: they are what a failure
-    // there must put back.
-    return r == plat::ReplaceResult::in_use && have_old && write_in_place(path, bytes, size, old);
+    return replace_known_contents(path, bytes, size, have_old ? &old : nullptr);
+}
+
+bool replace_file_contents(const char* path, const void* bytes, size_t size, const std::vector<unsigned char>& old) {
+    return replace_known_contents(path, bytes, size, &old);
 }

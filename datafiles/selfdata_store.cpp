@@ -83,14 +83,15 @@ int store_value(const tagCALCINFO& ci) {
         return last;
     }
     std::vector<SelfDataRecord> history;
-    if (!read_selfdata_file(fn, &history)) {
+    std::vector<unsigned char> stored_bytes;
+    if (!read_selfdata_file(fn, &history, &stored_bytes)) {
         log_line_str2(kMsgSelfDataOpenFailed, ci.stock_label, fn);
         return -1;
     }
     size_t stored = history.size();
     MergeOutcome outcome = merge_day_value(&history, rec);
     if (outcome == MergeOutcome::unchanged) return 0;
-    if (!write_selfdata_file(fn, history)) {
+    if (!write_selfdata_file(fn, history, &stored_bytes)) {
         log_line_str2(kMsgSelfDataOpenFailed, ci.stock_label, fn);
         return -1;
     }
@@ -136,9 +137,9 @@ extern "C" int TARVEX_API savedata0(char* name, long time, char* code, float val
     bool same_day = size >= kSelfDataRecordBytes &&
                     decode_i32(&bytes[size - kSelfDataRecordBytes] + kSelfDataDayOffset) ==
                         decode_i32(rec + kSelfDataDayOffset);
-    if (same_day) bytes.resize(size - kSelfDataRecordBytes);
-    bytes.insert(bytes.end(), rec, rec + sizeof rec);
-    if (!replace_file_contents(fn, bytes.data(), bytes.size())) {
+    std::vector<unsigned char> next(bytes.begin(), bytes.end() - (same_day ? kSelfDataRecordBytes : 0));
+    next.insert(next.end(), rec, rec + sizeof rec);
+    if (!replace_file_contents(fn, next.data(), next.size(), bytes)) {
         log_line_str2(kMsgSelfDataOpenFailed, code, fn);
         return -1;
     }
