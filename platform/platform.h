@@ -54,6 +54,11 @@ inline bool operator==(const FileStamp& a, const FileStamp& b) {
 }
 // The stamp of an open file; false when the system cannot tell.
 bool file_stamp(File* f, FileStamp* out);
+// The stamp of the file or directory at `path` (Windows gives no file id
+// this way; it stays 0); false when there is none there. A directory's last
+// write moves whenever an entry in it is made, renamed or removed (on NTFS;
+// FAT keeps it).
+bool path_stamp(const char* path, FileStamp* out);
 
 bool file_exists(const char* path);
 bool remove_file(const char* path);

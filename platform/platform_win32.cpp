@@ -79,6 +79,15 @@ bool file_stamp(File* f, FileStamp* out) {
     return true;
 }
 
+bool path_stamp(const char* path, FileStamp* out) {
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &a)) return false;
+    *out = FileStamp{0, 0, (static_cast<uint64_t>(a.nFileSizeHigh) << 32) | a.nFileSizeLow,
+                     static_cast<int64_t>((static_cast<uint64_t>(a.ftLastWriteTime.dwHighDateTime) << 32) |
+                                          a.ftLastWriteTime.dwLowDateTime)};
+    return true;
+}
+
 bool file_exists(const char* path) { return _access(path, 0) == 0; }
 
 bool remove_file(const char* path) { return DeleteFileA(path) != 0; }
