@@ -2,6 +2,8 @@
 #include "common/paths.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "common/log.h"
 #include "common/settings.h"
@@ -9,6 +11,27 @@
 #include "platform/platform.h"
 
 namespace {
+
+// Answers of the settings file as last looked up, with the stamp the file
+// had just before (or none, when it was missing). The answer to a lookup
+// depends on the file's content alone, so while the file keeps its stamp,
+// or stays missing, each answer is given again from here: one look at the
+// file (its stamp) instead of a read of it, twice for every path built.
+struct SettingAnswer {
+    std::string section, key, fallback;
+    size_t limit;
+    std::string value;
+};
+struct SettingsSeen {
+    std::string ini;
+    bool present = false;
+    plat::FileStamp stamp;
+    std::vector<SettingAnswer> answers;
+};
+SettingsSeen g_settings;
+// Lookups of numbered names take any number from a formula; the answers
+// kept stay few.
+const size_t kAnswersKept = 64;
 
 // Reads `key` of `section` with `fallback` into out, cut to `limit` - 1
 // characters (and to the buffer).
@@ -18,7 +41,20 @@ void read_setting(const char* section, const char* key, const char* fallback, si
     ini_path(inifn, sizeof inifn, kIniName);
     char value[kNameBytes + 100];
     size_t n = limit < sizeof value ? limit : sizeof value;
+    plat::FileStamp now;
+    bool present = plat::path_stamp(inifn, &now);
+    if (g_settings.ini != inifn || g_settings.present != present || (present && !(g_settings.stamp == now))) {
+        g_settings = SettingsSeen{inifn, present, now, {}};
+    }
+    for (const SettingAnswer& a : g_settings.answers) {
+        if (a.limit == n && a.section == section && a.key == key && a.fallback == fallback) {
+            copy_text(out, cap, a.value.c_str());
+            return;
+        }
+    }
     plat::profile_string(section, key, fallback, value, n, inifn);
+    if (g_settings.answers.size() >= kAnswersKept) g_settings.answers.clear();
+    g_settings.answers.push_back({section, key, fallback, n, value});
     copy_text(out, cap, value);
 }
 
