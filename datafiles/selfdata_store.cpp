@@ -75,16 +75,19 @@ int store_value(const tagCALCINFO& ci) {
     if (!value_day(ci, &rec.day)) return -1;
     ci.result[last] = v;
 
-    if (!path_ok || k <= kLatestOnlyUpTo || !plat::file_exists(fn)) {
+    // A history is read first and probed for only when it cannot be read:
+    // the outcomes of probing first, with one look at the disk fewer.
+    std::vector<SelfDataRecord> history;
+    std::vector<unsigned char> stored_bytes;
+    bool have_history = path_ok && k > kLatestOnlyUpTo && read_selfdata_file(fn, &history, &stored_bytes);
+    if (!have_history && (!path_ok || k <= kLatestOnlyUpTo || !plat::file_exists(fn))) {
         if (!path_ok || !write_selfdata_file(fn, {rec})) {
             log_line_str2(kMsgSelfDataInitFailed, ci.stock_label, fn);
             return -1;
         }
         return last;
     }
-    std::vector<SelfDataRecord> history;
-    std::vector<unsigned char> stored_bytes;
-    if (!read_selfdata_file(fn, &history, &stored_bytes)) {
+    if (!have_history) {
         log_line_str2(kMsgSelfDataOpenFailed, ci.stock_label, fn);
         return -1;
     }

@@ -148,8 +148,9 @@ TEST_F(BlocksFault, Save2blk0LogsItsOwnTexts) {
     const Bytes two = block_bytes({"SZ000001", "HK00700"});
     struct Row { bool exists; Bytes before; int first; Op op; int nth; std::string log; };
     const Row rows[] = {
-        // A missing block: the rewrite's first open looks for old content.
-        {false, {}, 0, Op::open, 2, " save2blk0 重建板块失败: SH600000 " + wblk(3)},
+        // A missing block: the read of the block and the rewrite's look for
+        // old content are the first two opens.
+        {false, {}, 0, Op::open, 3, " save2blk0 重建板块失败: SH600000 " + wblk(3)},
         {true, two, 0, Op::open, 1, wblk(3) + " SH600000 save2blk0 打开失败:"},
         {true, block_bytes({}), 0, Op::write, 1, "SH600000 " + wblk(3) + "  +NG save2blk0 重新打开失败0"},
         {true, two, 1, Op::rename, 1, wblk(3) + " SH600000  +NG 重建板块失败3"},
