@@ -20,7 +20,7 @@ const DllFunctions kXpSp3[] = {
      "AreFileApisANSI CloseHandle CreateDirectoryA CreateFileA CreateFileMappingA CreateFileMappingW CreateFileW CreateMutexW "
      "CreateSemaphoreW DeleteCriticalSection DeleteFileA DeleteFileW EnterCriticalSection FlushFileBuffers "
      "FlushViewOfFile FormatMessageA FormatMessageW FreeLibrary GetCurrentProcessId GetCurrentThreadId "
-     "GetDiskFreeSpaceA GetDiskFreeSpaceW GetFileAttributesA GetFileAttributesExA GetFileAttributesExW GetFileAttributesW GetFileInformationByHandle GetFileSize "
+     "GetDiskFreeSpaceA GetDiskFreeSpaceW GetFileAttributesA GetFileAttributesExA GetFileAttributesExW GetFileAttributesW GetFileSize GetFileTime "
      "GetFullPathNameA GetFullPathNameW GetLastError GetModuleFileNameA GetModuleHandleA GetModuleHandleW "
      "GetPrivateProfileStringA GetProcAddress GetProcessHeap GetStartupInfoA GetSystemInfo GetSystemTime GetVersionExA "
      "GetSystemTimeAsFileTime GetTempPathA GetTempPathW GetTickCount GetVersionExW HeapAlloc HeapCompact HeapCreate HeapDestroy "
