@@ -19,6 +19,9 @@ echo "== TARVEX.dll and the Wine suite"
 source "$top/scripts/wine_env.sh"
 "$top/scripts/run_wine_tests.sh" "$top/build/win32"
 
+echo "== the screening run, 50 securities, natively and through the DLL (the full run: scripts/screening.sh)"
+"$top/scripts/screening.sh" 50 | grep -E '^(screening run|  pass|digests|the native)'
+
 echo "== the harness: DLL check and a call on the sample chart"
 host=$(mktemp -d /tmp/tarvex-check-XXXXXX)
 cp "$top/build/win32/TARVEX.dll" "$top/build/win32/harness.exe" "$host/"
