@@ -18,7 +18,7 @@ struct DllFunctions {
 const DllFunctions kXpSp3[] = {
     {"kernel32.dll",
      "AreFileApisANSI CloseHandle CreateDirectoryA CreateFileA CreateFileMappingA CreateFileMappingW CreateFileW CreateMutexW "
-     "CreateSemaphoreW DeleteCriticalSection DeleteFileA DeleteFileW EnterCriticalSection FlushFileBuffers "
+     "CreateSemaphoreW DeleteCriticalSection DeleteFileA DeleteFileW EnterCriticalSection FindClose FindFirstFileA FindNextFileA FlushFileBuffers "
      "FlushViewOfFile FormatMessageA FormatMessageW FreeLibrary GetCurrentProcessId GetCurrentThreadId "
      "GetDiskFreeSpaceA GetDiskFreeSpaceW GetFileAttributesA GetFileAttributesExA GetFileAttributesExW GetFileAttributesW GetFileSize GetFileTime "
      "GetFullPathNameA GetFullPathNameW GetLastError GetModuleFileNameA GetModuleHandleA GetModuleHandleW "
@@ -37,9 +37,9 @@ const DllFunctions kXpSp3[] = {
     {"psapi.dll", "EnumProcessModules GetModuleFileNameExA GetModuleFileNameExW GetModuleBaseNameA EnumProcesses"},
     {"msvcrt.dll",
      "__getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __set_app_type __setusermatherr "
-     "_access _amsg_exit _beginthreadex _cexit _close _endthreadex _errno _fdopen _fileno _fstat64 _get_osfhandle _initterm _iob "
+     "_access _amsg_exit _beginthreadex _cexit _chsize _close _commit _endthreadex _errno _fdopen _fileno _fstat64 _get_osfhandle _initterm _iob "
      "_localtime64 _lock _lseeki64 _mktime64 _onexit _read _time64 _unlock _wfopen _write abort atof atoi atol "
-     "calloc exit fclose feof fflush fopen fprintf fputc fputs fread free fwrite getc islower isspace isupper "
+     "calloc exit fclose feof fflush fopen fprintf fputc fputs fread free fseek ftell fwrite getc islower isspace isupper "
      "iswctype isxdigit localeconv localtime log10 malloc memchr memcmp memcpy memmove memset puts realloc "
      "setlocale setvbuf signal strchr strcmp strcoll strcspn strerror strftime strlen strncmp strrchr strspn "
      "strstr strtol strtoul strxfrm tolower toupper towlower towupper ungetc vfprintf wcscoll wcsftime wcslen "
