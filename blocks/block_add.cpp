@@ -6,10 +6,15 @@
 #include "blocks/block_steps.h"
 
 AddResult add_to_block(const char* path, const char* key, bool insert_first) {
-    if (!block_exists(path))
-        return {create_block(path, key) ? AddOutcome::created : AddOutcome::create_failed, 0};
+    // The read comes first and the probe only when it fails: the outcomes
+    // are those of probing first, with one look at the disk fewer for a
+    // block that is there.
     BlockFile block;
-    if (!read_block(path, &block)) return {AddOutcome::read_failed, 0};
+    if (!read_block(path, &block)) {
+        if (!block_exists(path))
+            return {create_block(path, key) ? AddOutcome::created : AddOutcome::create_failed, 0};
+        return {AddOutcome::read_failed, 0};
+    }
     size_t n = block.records;
     if (n == 0) return {create_block(path, key) ? AddOutcome::recreated : AddOutcome::recreate_failed, 0};
     if (find_in_block(block, key) >= 0) return {AddOutcome::already_present, n};

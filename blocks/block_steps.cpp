@@ -29,6 +29,11 @@ bool write_block(const char* path, const Bytes& bytes) {
     return replace_file_contents(path, bytes.data(), bytes.size());
 }
 
+// A rewrite of a block just read: its bytes as read are the old content.
+bool rewrite_block(const char* path, const BlockFile& block, const Bytes& bytes) {
+    return replace_file_contents(path, bytes.data(), bytes.size(), block.bytes);
+}
+
 }  // namespace
 
 bool block_exists(const char* path) { return plat::file_exists(path); }
@@ -64,7 +69,7 @@ bool insert_first_in_block(const char* path, const BlockFile& block, const char*
     put_record(&bytes, key);
     if (block.bytes.size() > kBlockHeaderBytes)
         bytes.insert(bytes.end(), block.bytes.begin() + kBlockHeaderBytes, block.bytes.end());
-    return write_block(path, bytes);
+    return rewrite_block(path, block, bytes);
 }
 
 bool append_to_block(const char* path, const BlockFile& block, const char* key) {
@@ -73,5 +78,5 @@ bool append_to_block(const char* path, const BlockFile& block, const char* key) 
     Bytes bytes(block.bytes.begin(), block.bytes.begin() + end);
     put_record(&bytes, key);
     bytes.insert(bytes.end(), block.bytes.begin() + end, block.bytes.end());
-    return write_block(path, bytes);
+    return rewrite_block(path, block, bytes);
 }

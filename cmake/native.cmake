@@ -32,13 +32,20 @@ endforeach()
 enable_testing()
 add_test(NAME native_tests COMMAND native_tests)
 
+# The core once more without sanitizers, for the benchmarks and the
+# screening run (bench/screening/, scripts/screening.sh).
+add_library(tarvex_core_fast STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp
+            ${CMAKE_SOURCE_DIR}/platform/windows_portable.cpp)
+target_compile_options(tarvex_core_fast PRIVATE -O2)
+target_link_libraries(tarvex_core_fast PUBLIC SQLite::SQLite3)
+add_executable(screening ${CMAKE_SOURCE_DIR}/bench/screening/screening_pass.cpp
+               ${CMAKE_SOURCE_DIR}/bench/screening/screening_native.cpp)
+target_compile_options(screening PRIVATE -O2)
+target_link_libraries(screening PRIVATE tarvex_core_fast)
+
 file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 find_package(benchmark QUIET)
 if(bench_sources AND benchmark_FOUND)
-  add_library(tarvex_core_fast STATIC ${CORE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/platform_portable.cpp
-              ${CMAKE_SOURCE_DIR}/platform/windows_portable.cpp)
-  target_compile_options(tarvex_core_fast PRIVATE -O2)
-  target_link_libraries(tarvex_core_fast PUBLIC SQLite::SQLite3)
   add_executable(benchmarks ${bench_sources} ${CMAKE_SOURCE_DIR}/tools/harness/lib/chart.cpp)
   target_compile_options(benchmarks PRIVATE -O2)
   target_link_libraries(benchmarks PRIVATE tarvex_core_fast benchmark::benchmark benchmark::benchmark_main)

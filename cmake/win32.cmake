@@ -76,6 +76,12 @@ add_library(core_win32_archive STATIC $<TARGET_OBJECTS:core_win32>)
 target_link_libraries(harness PRIVATE harness_lib core_win32_archive)
 target_link_options(harness PRIVATE ${STATIC_RUNTIME})
 
+# The screening run through the DLL (bench/screening/, scripts/screening.sh).
+add_executable(screening ${CMAKE_SOURCE_DIR}/bench/screening/screening_pass.cpp
+               ${CMAKE_SOURCE_DIR}/bench/screening/screening_win32.cpp)
+target_link_libraries(screening PRIVATE harness_lib)
+target_link_options(screening PRIVATE ${STATIC_RUNTIME})
+
 # The Wine suite: calls the built DLL through its exact symbols.
 file(GLOB wine_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(wine_tests ${wine_test_sources} $<TARGET_OBJECTS:core_win32> $<TARGET_OBJECTS:sqlite_win32>)

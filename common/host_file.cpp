@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
@@ -19,14 +20,70 @@ std::string side_file_name(const std::string& path) {
     return path + kSideMark + "." + std::to_string(plat::process_id()) + "." + std::to_string(++n);
 }
 
+// The directory of a file, without its last backslash ("" for a bare name).
+std::string directory_of(const std::string& path) {
+    size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+// Directories seen with no side file in them, each with its stamp then.
+// While a directory keeps that stamp no entry has been made, renamed or
+// removed in it since, so no side file can be waiting there, and the
+// listing (thousands of entries in a self-data directory) is left out. Where
+// the stamp cannot move (FAT), a crash of another process writing there
+// leaves its side file until this process next starts and lists.
+struct ClearDirectory {
+    std::string dir;
+    plat::FileStamp stamp;
+};
+std::vector<ClearDirectory> g_clear_dirs;
+const size_t kClearDirsKept = 16;
+
+ClearDirectory* clear_entry(const std::string& dir) {
+    for (ClearDirectory& c : g_clear_dirs)
+        if (c.dir == dir) return &c;
+    return nullptr;
+}
+
+void forget_clear(const std::string& dir) {
+    if (ClearDirectory* c = clear_entry(dir)) g_clear_dirs.erase(g_clear_dirs.begin() + (c - g_clear_dirs.data()));
+}
+
+// Notes the directory as it is now as holding no side file.
+void note_clear(const std::string& dir) {
+    plat::FileStamp now;
+    if (dir.empty() || !plat::path_stamp(dir.c_str(), &now)) return forget_clear(dir);
+    if (ClearDirectory* c = clear_entry(dir)) {
+        c->stamp = now;
+        return;
+    }
+    if (g_clear_dirs.size() >= kClearDirsKept) g_clear_dirs.erase(g_clear_dirs.begin());
+    g_clear_dirs.push_back({dir, now});
+}
+
+bool known_clear(const std::string& dir) {
+    ClearDirectory* c = clear_entry(dir);
+    plat::FileStamp now;
+    return c && plat::path_stamp(dir.c_str(), &now) && c->stamp == now;
+}
+
+// Notes the directory clear once this write's own side file is gone (moved
+// over the file, or removed); forgets it when the side file stays.
+void side_file_gone(const std::string& path, bool gone) {
+    if (gone) note_clear(directory_of(path));
+    else forget_clear(directory_of(path));
+}
+
 // Removes the side files that a write cut short left beside the file. A side
 // file that another process is writing right now is open without delete
 // sharing, so Windows refuses to remove it and that write goes on.
 void clear_side_files(const std::string& path) {
-    size_t slash = path.rfind('\\');
-    std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    std::string dir = directory_of(path);
+    if (known_clear(dir)) return;
+    bool all_gone = true;
     for (const std::string& name : plat::files_named_like((path + kSideMark).c_str()))
-        plat::remove_file((dir + name).c_str());
+        all_gone = plat::remove_file((dir.empty() ? name : dir + "\\" + name).c_str()) && all_gone;
+    side_file_gone(path, all_gone);
 }
 
 // The whole new content in a file of its own, on the disk before anything
@@ -54,6 +111,27 @@ bool write_in_place(const char* path, const void* bytes, size_t size, const std:
     // Once flushed, the bytes are on the disk whatever the close says.
     plat::close_file(f);
     return ok;
+}
+
+// The rewrite once the old content is known (`old`, or null when the file
+// could not be read whole).
+bool replace_known_contents(const char* path, const void* bytes, size_t size, const std::vector<unsigned char>* old) {
+    clear_side_files(path);
+    if (old && old->size() == size && (size == 0 || std::memcmp(old->data(), bytes, size) == 0)) return true;
+    std::string side = side_file_name(path);
+    if (!write_side_file(side, bytes, size)) {
+        side_file_gone(path, plat::remove_file(side.c_str()));
+        return false;
+    }
+    plat::ReplaceResult r = plat::replace_file(side.c_str(), path);
+    if (r == plat::ReplaceResult::replaced) {
+        side_file_gone(path, true);
+        return true;
+    }
+    side_file_gone(path, plat::remove_file(side.c_str()));
+    // In place only when the old bytes are known: they are what a failure
+    // there must put back.
+    return r == plat::ReplaceResult::in_use && old && write_in_place(path, bytes, size, *old);
 }
 
 }  // namespace
@@ -84,17 +162,9 @@ bool read_whole_file(const char* path, std::vector<unsigned char>* out) {
 bool replace_file_contents(const char* path, const void* bytes, size_t size) {
     std::vector<unsigned char> old;
     bool have_old = read_whole_file(path, &old);
-    clear_side_files(path);
-    if (have_old && old.size() == size && (size == 0 || std::memcmp(old.data(), bytes, size) == 0)) return true;
-    std::string side = side_file_name(path);
-    if (!write_side_file(side, bytes, size)) {
-        plat::remove_file(side.c_str());
-        return false;
-    }
-    plat::ReplaceResult r = plat::replace_file(side.c_str(), path);
-    if (r == plat::ReplaceResult::replaced) return true;
-    plat::remove_file(side.c_str());
-    // In place only when the old bytes are known: they are what a failure
-    // there must put back.
-    return r == plat::ReplaceResult::in_use && have_old && write_in_place(path, bytes, size, old);
+    return replace_known_contents(path, bytes, size, have_old ? &old : nullptr);
+}
+
+bool replace_file_contents(const char* path, const void* bytes, size_t size, const std::vector<unsigned char>& old) {
+    return replace_known_contents(path, bytes, size, &old);
 }

@@ -7,10 +7,15 @@
 
 #include "datafiles/selfdata_format.h"
 
-// Every whole record of the file. False when it cannot be opened or read, or
-// is larger than kSelfDataFileCap (logged).
-bool read_selfdata_file(const char* path, std::vector<SelfDataRecord>* records);
+// Every whole record of the file; `bytes`, when given, receives the file as
+// read. False when it cannot be opened or read, or is larger than
+// kSelfDataFileCap (logged).
+bool read_selfdata_file(const char* path, std::vector<SelfDataRecord>* records,
+                        std::vector<unsigned char>* bytes = nullptr);
 
 // Makes `records` the file's whole content (creating it when missing).
-// False when any step fails; the file then holds what it held before.
-bool write_selfdata_file(const char* path, const std::vector<SelfDataRecord>& records);
+// `old`: the file as just read whole, when the caller has it (it is then
+// not read again). False when any step fails; the file then holds what it
+// held before.
+bool write_selfdata_file(const char* path, const std::vector<SelfDataRecord>& records,
+                         const std::vector<unsigned char>* old = nullptr);

@@ -77,22 +77,26 @@ int store_value(const tagCALCINFO& ci) {
     if (!value_day(ci, &rec.day)) return -1;
     ci.result[last] = v;
 
-    if (!path_ok || k <= kLatestOnlyUpTo || !plat::file_exists(fn)) {
+    // A history is read first and probed for only when it cannot be read:
+    // the outcomes of probing first, with one look at the disk fewer.
+    std::vector<SelfDataRecord> history;
+    std::vector<unsigned char> stored_bytes;
+    bool have_history = path_ok && k > kLatestOnlyUpTo && read_selfdata_file(fn, &history, &stored_bytes);
+    if (!have_history && (!path_ok || k <= kLatestOnlyUpTo || !plat::file_exists(fn))) {
         if (!path_ok || !write_selfdata_file(fn, {rec})) {
             log_line_str2(kMsgSelfDataInitFailed, ci.stock_label, fn);
             return -1;
         }
         return last;
     }
-    std::vector<SelfDataRecord> history;
-    if (!read_selfdata_file(fn, &history)) {
+    if (!have_history) {
         log_line_str2(kMsgSelfDataOpenFailed, ci.stock_label, fn);
         return -1;
     }
     size_t stored = history.size();
     MergeOutcome outcome = merge_day_value(&history, rec);
     if (outcome == MergeOutcome::unchanged) return 0;
-    if (!write_selfdata_file(fn, history)) {
+    if (!write_selfdata_file(fn, history, &stored_bytes)) {
         log_line_str2(kMsgSelfDataOpenFailed, ci.stock_label, fn);
         return -1;
     }
@@ -138,9 +142,9 @@ int unguarded::savedata0(char* name, long time, char* code, float value) {
     bool same_day = size >= kSelfDataRecordBytes &&
                     decode_i32(&bytes[size - kSelfDataRecordBytes] + kSelfDataDayOffset) ==
                         decode_i32(rec + kSelfDataDayOffset);
-    if (same_day) bytes.resize(size - kSelfDataRecordBytes);
-    bytes.insert(bytes.end(), rec, rec + sizeof rec);
-    if (!replace_file_contents(fn, bytes.data(), bytes.size())) {
+    std::vector<unsigned char> next(bytes.begin(), bytes.end() - (same_day ? kSelfDataRecordBytes : 0));
+    next.insert(next.end(), rec, rec + sizeof rec);
+    if (!replace_file_contents(fn, next.data(), next.size(), bytes)) {
         log_line_str2(kMsgSelfDataOpenFailed, code, fn);
         return -1;
     }

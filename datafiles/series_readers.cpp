@@ -26,24 +26,22 @@ constexpr size_t kReadLimit = 4000;
 // the bar is skipped. Slots past the last bar reached stay as they were. The
 // `count` records are decoded from `bytes` as the walk reaches them.
 void align_records(const tagCALCINFO& ci, int start, const unsigned char* bytes, size_t count) {
+    const BarRecord* bars = ci.bars;
+    float* result = ci.result;
+    const int n = ci.data_count;
     int j = start;
     size_t r = 0;
-    if (r < count && j < ci.data_count) {
-        SelfDataRecord rec = decode_selfdata_record(bytes);
-        while (true) {
-            int32_t bar = ci.bars[j].time;
-            bool next_record;
-            if (bar > rec.day) {
-                next_record = true;
-            } else if (bar == rec.day || j == ci.data_count - 1 || ci.bars[j + 1].time > rec.day) {
-                ci.result[j++] = rec.value;
-                next_record = true;
-            } else {
-                ci.result[j++] = 0.0f;
-                next_record = false;
-            }
-            if (next_record && ++r < count) rec = decode_selfdata_record(bytes + r * kSelfDataRecordBytes);
-            if (r >= count || j >= ci.data_count) break;
+    while (r < count && j < n) {
+        const unsigned char* rec = bytes + r * kSelfDataRecordBytes;
+        const int32_t day = decode_i32(rec + kSelfDataDayOffset);
+        const int32_t bar = bars[j].time;
+        if (bar > day) {
+            ++r;
+        } else if (bar == day || j == n - 1 || bars[j + 1].time > day) {
+            result[j++] = decode_f32(rec + kSelfDataValueOffset);
+            ++r;
+        } else {
+            result[j++] = 0.0f;
         }
     }
 }

@@ -41,6 +41,27 @@ bool file_size(File* f, uint64_t* size);
 // Flushes and closes; false when buffered data could not be written.
 bool close_file(File* f);
 
+// What tells one version of a file from another: which file it is (its
+// volume and id natively; on Windows its creation time), its size and its
+// last write. A file replaced, rewritten or grown gets another stamp; only a
+// rewrite in place to the same size within the clock's granularity can keep
+// it.
+struct FileStamp {
+    uint64_t volume = 0;
+    uint64_t file = 0;
+    uint64_t size = 0;
+    int64_t written = 0;
+};
+inline bool operator==(const FileStamp& a, const FileStamp& b) {
+    return a.volume == b.volume && a.file == b.file && a.size == b.size && a.written == b.written;
+}
+// The stamp of an open file; false when the system cannot tell.
+bool file_stamp(File* f, FileStamp* out);
+// The stamp of the file or directory at `path`; false when there is none
+// there. A directory's last write moves whenever an entry in it is made,
+// renamed or removed (on NTFS; FAT keeps it).
+bool path_stamp(const char* path, FileStamp* out);
+
 bool file_exists(const char* path);
 bool remove_file(const char* path);
 

@@ -298,6 +298,28 @@ bool close_file(File* f) {
     return ok && !fail;
 }
 
+static FileStamp stamp_of(const struct stat& st) {
+    return FileStamp{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                           static_cast<uint64_t>(st.st_size),
+                           static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+bool file_stamp(File* f, FileStamp* out) {
+    file_operation();
+    struct stat st;
+    if (fstat(fileno(f->f), &st) != 0) return false;
+    *out = stamp_of(st);
+    return true;
+}
+
+bool path_stamp(const char* path, FileStamp* out) {
+    file_operation();
+    struct stat st;
+    if (stat(native_path(path).c_str(), &st) != 0) return false;
+    *out = stamp_of(st);
+    return true;
+}
+
 bool file_exists(const char* path) {
     file_operation();
     return access(native_path(path).c_str(), F_OK) == 0;

@@ -23,6 +23,9 @@ source "$top/scripts/wine_env.sh"
 echo "== TARVEX_TDX.dll, 32- and 64-bit, in the TDX-shaped host"
 "$top/scripts/run_tdx_tests.sh" "$top/build/win32" "$top/build/win64"
 
+echo "== the screening run, 50 securities, natively and through the DLL (the full run: scripts/screening.sh)"
+"$top/scripts/screening.sh" 50 | grep -E '^(screening run|  pass|digests|the native)'
+
 echo "== the harness: DLL checks and a call on the sample chart"
 host=$(mktemp -d /tmp/tarvex-check-XXXXXX)
 cp "$top/build/win32/TARVEX.dll" "$top/build/win32/harness.exe" "$host/"

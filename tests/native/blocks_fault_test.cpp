@@ -2,6 +2,9 @@
 // writer: a call either succeeds with the new content in place, or fails,
 // says so in its result and log, and leaves the block file byte for byte as
 // it was (or still missing).
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <functional>
 
 #include "blocks/exports.h"
@@ -145,8 +148,9 @@ TEST_F(BlocksFault, Save2blk0LogsItsOwnTexts) {
     const Bytes two = block_bytes({"SZ000001", "HK00700"});
     struct Row { bool exists; Bytes before; int first; Op op; int nth; std::string log; };
     const Row rows[] = {
-        // A missing block: the rewrite's first open looks for old content.
-        {false, {}, 0, Op::open, 2, " save2blk0 重建板块失败: SH600000 " + wblk(3)},
+        // A missing block: the read of the block and the rewrite's look for
+        // old content are the first two opens.
+        {false, {}, 0, Op::open, 3, " save2blk0 重建板块失败: SH600000 " + wblk(3)},
         {true, two, 0, Op::open, 1, wblk(3) + " SH600000 save2blk0 打开失败:"},
         {true, block_bytes({}), 0, Op::write, 1, "SH600000 " + wblk(3) + "  +NG save2blk0 重新打开失败0"},
         {true, two, 1, Op::rename, 1, wblk(3) + " SH600000  +NG 重建板块失败3"},
@@ -162,4 +166,37 @@ TEST_F(BlocksFault, Save2blk0LogsItsOwnTexts) {
         plat_testing::reset_faults();
         EXPECT_EQ(log_text(), stamp() + r.log);
     }
+}
+
+// A write remembers a directory it found (or left) with no side file, and
+// skips the listing while the directory keeps its stamp. A side file that
+// appears there later (another program's write cut short) moves the stamp,
+// and the next write clears it.
+TEST_F(BlocksFault, ASideFileAppearingAfterAWriteIsClearedByTheNext) {
+    reset_block({"", true, block_bytes({"SZ000001"}), false, {}});
+    for (const char* code : {"600000", "600001", "600002"}) {
+        const std::string left = blk(3) + ".tarvex-new.99999." + code;
+        write_bytes(left, {'x'});
+        // A later moment than the last write's, whatever the clock's granularity.
+        struct stat st;
+        ASSERT_EQ(stat(at("userdata/block").c_str(), &st), 0);
+        struct timespec times[2] = {st.st_atim, st.st_mtim};
+        times[1].tv_sec += 2;
+        ASSERT_EQ(utimensat(AT_FDCWD, at("userdata/block").c_str(), times, 0), 0);
+        Chart c = block_chart(code, 1, 3);
+        ASSERT_EQ(save2blk(&c.ci()), 2) << code;
+        EXPECT_FALSE(exists(left)) << code;
+    }
+    EXPECT_EQ(read_bytes(blk(3)), block_bytes({"SZ000001", "SH600000", "SH600001", "SH600002"}));
+    // Under an unchanged stamp the directory is not listed again.
+    struct stat st;
+    ASSERT_EQ(stat(at("userdata/block").c_str(), &st), 0);
+    const std::string left = blk(3) + ".tarvex-new.99999.9";
+    write_bytes(left, {'x'});
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, at("userdata/block").c_str(), times, 0), 0);
+    Chart c = block_chart("600003", 1, 3);
+    ASSERT_EQ(save2blk(&c.ci()), 2);
+    EXPECT_TRUE(exists(left));
+    std::remove(at(left).c_str());
 }

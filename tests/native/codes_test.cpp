@@ -1,10 +1,15 @@
 // Display codes, code numbers, LableGet over the host's security-information
 // files, and the bounded tick-flow slot table.
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <functional>
 #include <string>
 
 #include "common/codes.h"
 #include "common/tick_flow_slots.h"
 #include "formulas/exports.h"
+#include "platform/portable_testing.h"
 #include "tests/native/support.h"
 #include "tests/stock_info_bytes.h"
 
@@ -57,4 +62,50 @@ TEST_F(HostTest, LableGetNewerFileFirstOlderOnlyWhenMissing) {
     c.label = "000001";
     EXPECT_EQ(LableGet(&c.ci()), -1);
     EXPECT_NE(log_text().find("-> 没找到文件 " + win("data/SZ/STKINFO60.DAT")), std::string::npos);
+}
+
+// The walk notes where each code's first record lies; while the file keeps
+// its stamp a lookup seeks to that record and reads only it. A rewrite that
+// keeps the stamp (in place, same size, the old time put back) moves the
+// records under it: the record read no longer holds the code, or the code is
+// one the index never met, and the walk is made anew.
+TEST_F(HostTest, LableGetReadsTheRememberedRecordWhileTheFileKeepsItsStamp) {
+    for (const char* d : {"data", "data/SH", "data/SZ"}) make_dir(d);
+    const std::string newer = "data/SH/STKINFO70.DAT", older = "data/SZ/STKINFO60.DAT";
+    auto keep_stamp = [this](const std::string& rel, const Bytes& b) {
+        struct stat st;
+        ASSERT_EQ(stat(at(rel).c_str(), &st), 0);
+        write_bytes(rel, b);
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ASSERT_EQ(utimensat(AT_FDCWD, at(rel).c_str(), times, 0), 0);
+    };
+    write_bytes(newer, stock_info_file(17574, 320, {{"600001", 3}, {"600000", -10}, {"600000", 99}}));
+    write_bytes(older, stock_info_file(11259470, 273, {{"000002", 1}, {"000001", 127}}));
+    struct Step {
+        const char* code;
+        std::function<void()> before;
+        float slot;
+        int reads;  // read_file calls of the lookup
+    };
+    const Step steps[] = {
+        {"600000", [] {}, -10, 2},  // header, one read of every record; the first record of the code counts
+        {"600000", [] {}, -10, 1},  // the remembered record alone
+        {"600001", [] {}, 3, 1},
+        {"000001", [] {}, 127, 2},  // the 11 MB before the records are sought over, not read
+        {"000001", [] {}, 127, 1},
+        {"600001", [&] { write_bytes(newer, stock_info_file(17574, 320, {{"600000", 5}, {"600001", 6}})); }, 6, 2},
+        {"600001", [&] { keep_stamp(newer, stock_info_file(17574, 320, {{"600001", 7}, {"600000", 8}})); }, 7, 3},
+        {"600002", [&] { keep_stamp(newer, stock_info_file(17574, 320, {{"600002", 9}, {"600000", 8}})); }, 9, 2},
+        {"600009", [] {}, -777, 2},  // not in the file: walked on every call, logged
+        {"600009", [] {}, -777, 2},
+    };
+    for (const Step& s : steps) {
+        s.before();
+        Chart c(1);
+        c.label = s.code;
+        plat_testing::fail_nth(plat_testing::Op::read, 0);
+        EXPECT_EQ(LableGet(&c.ci()), s.slot == -777 ? -1 : 0) << s.code;
+        EXPECT_EQ(c.result[0], s.slot) << s.code;
+        EXPECT_EQ(plat_testing::count_of(plat_testing::Op::read), s.reads) << s.code << " " << s.slot;
+    }
 }

@@ -1,4 +1,7 @@
 // module_dir, TARVEX.ini and the path routines.
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstring>
 #include <string>
 
@@ -76,6 +79,34 @@ TEST_F(PathsTest, SettingsOverrideRootsAndNames) {
     // A block named by number ignores nothing: block_path_for_name ignores BLOCK_PATH.
     block_path_for_name(out, sizeof out, "自选股1");
     EXPECT_EQ(std::string(out), md() + "userdata\\block\\自选股1.BLK");
+}
+
+// Answers are given again while the settings file keeps its stamp (or stays
+// missing); a file made, rewritten to the same size at a later moment, or
+// removed is read anew.
+TEST_F(PathsTest, SettingsFollowEveryChangeOfTheFile) {
+    struct Step {
+        const char* ini;  // null: no settings file
+        const char* root;
+    };
+    const Step steps[] = {{nullptr, ""}, {nullptr, ""}, {"[路径]\nBLOCK_PATH=E:\\a\\\n", "E:\\a\\"},
+                          {"[路径]\nBLOCK_PATH=E:\\b\\\n", "E:\\b\\"}, {"[路径]\nBLOCK_PATH=E:\\b\\\n", "E:\\b\\"},
+                          {nullptr, ""}};
+    const char* last = nullptr;
+    int moment = 0;
+    for (const Step& s : steps) {
+        if (!s.ini) std::remove(at("TARVEX.ini").c_str());
+        else if (!last || std::strcmp(last, s.ini) != 0) {
+            ini(s.ini);
+            const struct timespec times[2] = {{1700000000 + moment, 0}, {1700000000 + moment, 0}};
+            ASSERT_EQ(utimensat(AT_FDCWD, at("TARVEX.ini").c_str(), times, 0), 0);
+            ++moment;
+        }
+        last = s.ini;
+        char out[300];
+        block_path_for_number(out, sizeof out, 1);
+        EXPECT_EQ(std::string(out), (*s.root ? std::string(s.root) : md()) + "userdata\\block\\自选股1.BLK");
+    }
 }
 
 TEST_F(PathsTest, RootWithoutTrailingBackslashIsUsedAsWritten) {

@@ -67,6 +67,23 @@ WINE_TEST(platform_directories_and_replacement) {
     CHECK(f && plat::seek_file(f, 2) && plat::write_file(f, "W", 1) && plat::set_file_end(f) && plat::flush_file(f));
     if (f) plat::close_file(f);
     CHECK_EQ(read_bytes("pt_dir\\b"), Bytes({'n', 'e', 'W'}));
+
+    // Stamps: one file through two handles alike; another file, or the same
+    // file rewritten, not.
+    auto stamp = [](const char* rel) {
+        plat::FileStamp s;
+        plat::File* g = plat::open_file(host_path(rel).c_str(), "rb");
+        CHECK(g && plat::file_stamp(g, &s));
+        if (g) plat::close_file(g);
+        return s;
+    };
+    const plat::FileStamp a = stamp("pt_dir\\a"), b = stamp("pt_dir\\b");
+    CHECK(a == stamp("pt_dir\\a"));
+    CHECK(!(a == b));
+    CHECK(b.size == 3 && b.file != 0);
+    Sleep(20);
+    write_text("pt_dir\\b", "neX");
+    CHECK(!(b == stamp("pt_dir\\b")));
 }
 
 WINE_TEST(platform_log_lines_end_in_crlf_with_a_local_stamp) {

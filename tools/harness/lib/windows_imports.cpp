@@ -21,7 +21,7 @@ const DllFunctions kXpSp3[] = {
      "CreateSemaphoreW DeleteCriticalSection DeleteFileA DeleteFileW EnterCriticalSection FindClose FindFirstFileA "
      "FindNextFileA FlushFileBuffers "
      "FlushViewOfFile FormatMessageA FormatMessageW FreeLibrary GetCurrentProcessId GetCurrentThreadId "
-     "GetDiskFreeSpaceA GetDiskFreeSpaceW GetFileAttributesA GetFileAttributesExW GetFileAttributesW GetFileSize "
+     "GetDiskFreeSpaceA GetDiskFreeSpaceW GetFileAttributesA GetFileAttributesExA GetFileAttributesExW GetFileAttributesW GetFileSize GetFileTime "
      "GetFullPathNameA GetFullPathNameW GetLastError GetModuleFileNameA GetModuleHandleA GetModuleHandleW "
      "GetPrivateProfileStringA GetProcAddress GetProcessHeap GetStartupInfoA GetSystemInfo GetSystemTime GetVersionExA "
      "GetSystemTimeAsFileTime GetTempPathA GetTempPathW GetTickCount GetVersionExW HeapAlloc HeapCompact HeapCreate HeapDestroy "
@@ -38,7 +38,7 @@ const DllFunctions kXpSp3[] = {
     {"psapi.dll", "EnumProcessModules GetModuleFileNameExA GetModuleFileNameExW GetModuleBaseNameA EnumProcesses"},
     {"msvcrt.dll",
      "__getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __set_app_type __setusermatherr "
-     "_access _amsg_exit _beginthreadex _cexit _chsize _close _commit _endthreadex _errno _fdopen _filelength _fileno _fstat64 _initterm _iob "
+     "_access _amsg_exit _beginthreadex _cexit _chsize _close _commit _endthreadex _errno _fdopen _filelength _fileno _fstat64 _get_osfhandle _initterm _iob "
      "_localtime64 _lock _lseeki64 _mktime64 _onexit _read _time64 _unlock _wfopen _write abort atof atoi atol "
      "calloc exit fclose feof fflush fopen fprintf fputc fputs fread free fseek ftell fwrite getc islower isspace isupper "
      "iswctype isxdigit localeconv localtime log10 malloc memchr memcmp memcpy memmove memset puts realloc "
