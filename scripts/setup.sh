@@ -7,6 +7,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/emu32.sh"
+source "$top/scripts/apt.sh"
 
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 install_missing() {
@@ -14,8 +15,7 @@ install_missing() {
   for pkg in "$@"; do have "$pkg" || need+=("$pkg"); done
   [ ${#need[@]} -gt 0 ] || return 0
   echo "installing: ${need[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  apt_install "${need[@]}"
 }
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -43,7 +43,7 @@ src_entry=/etc/apt/sources.list.d/tarvex-deb-src.sources
 if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
   printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' 'Components: main' \
     'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' > "$src_entry"
-  apt-get update -qq
+  APT_REFRESHED= apt_refresh
 fi
 
 # Wine's ANSI code page is 936 only when the zh_CN.UTF-8 locale exists.

@@ -7,6 +7,7 @@
 # Usage: scripts/sqlite_amalgamation.sh [DIR]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/scripts/apt.sh"
 out=${1:-$top/build/sqlite}
 if [ -s "$out/sqlite3.c" ] && [ -s "$out/sqlite3.h" ]; then
   exit 0
@@ -18,7 +19,7 @@ echo "making SQLite's amalgamation from Debian's source of sqlite3 $version"
 cd "$work"
 # The source of the installed version, else the newest one the entry offers.
 apt-get source -qq --download-only "sqlite3=$version" >/dev/null 2>&1 ||
-  apt-get source -qq --download-only sqlite3 >/dev/null
+  apt_with_fallback "the source of sqlite3" source -qq --download-only sqlite3
 dpkg-source -x --no-check ./sqlite3_*.dsc src >/dev/null
 upstream=${version%%-*}
 grep -qx "$upstream" src/VERSION || { echo "SQLite source $(cat src/VERSION) is not $upstream"; exit 1; }

@@ -7,6 +7,9 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
 
+echo "== the set-up against a registry that is mid-update (a stand-in apt-get)"
+"$top/tests/setup/registry_test.sh"
+
 echo "== native suite"
 cmake -S "$top" -B "$top/build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$top/build/native" -j"$(nproc)"
