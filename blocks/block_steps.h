@@ -1,8 +1,8 @@
 // The shared steps every block function is made of: Probe, Read, Find,
-// Create, Insert first, Append and Remove. A block file is read whole, so a block of
-// any size is searched and rewritten without losing a record; every write
-// goes through a whole-file replacement, so a failed write leaves the file
-// exactly as it was and is reported as a failure.
+// Create, Insert first, Append and Remove. A block file is read whole, so a
+// block of any size is searched and rewritten without losing a record; every
+// write goes through a whole-file replacement, so a failed write leaves the
+// file exactly as it was and is reported as a failure.
 #pragma once
 
 #include <cstddef>
