@@ -35,7 +35,6 @@ TEST_F(BlocksRemove, TakesTheKeyOutAndKeepsEveryOtherByte) {
         {many, "SZ100029", {many.begin(), many.end() - 1}},
         {many, "600000", many},
         {{"SH600000", "SZ000001", "SH600000"}, "600000", {"SZ000001"}},
-        {{"HK007001", "HK00700"}, "00700", {"HK007001"}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.label + " of " + std::to_string(r.before.size()));
@@ -76,19 +75,6 @@ TEST_F(BlocksRemove, ConditionsAndParametersThatActOnNoBlock) {
     for (int i = 0; i < 3; ++i)
         lines += stamp() + "del2blk 条件未定义(非数值),不动板块: 600000" + stamp() + "save2blk 条件未定义(非数值),不动板块: 000001";
     EXPECT_EQ(log_text(), lines + stamp() + "\r\ndel2blk 参数错误" + stamp() + "del2blk 代码过长: SH6000001");
-}
-
-TEST_F(BlocksRemove, AFailedRewriteIsReportedAndLeavesTheBlock) {
-    const Bytes before = block_bytes({"SZ000001", "SH600000"});
-    for (plat_testing::Op op : {plat_testing::Op::write, plat_testing::Op::rename}) {
-        write_bytes(blk(3), before);
-        std::remove(at("TARVEX.log").c_str());
-        plat_testing::fail_nth(op, 1);
-        EXPECT_EQ(remove("600000"), std::make_pair(-1, -777.0f));
-        plat_testing::reset_faults();
-        EXPECT_EQ(read_bytes(blk(3)), before);
-        EXPECT_EQ(log_text(), stamp() + wblk(3) + " SH600000  -NG del2blk 移出失败");
-    }
 }
 
 // A block whose header word is not the host's: no writer changes a byte,
