@@ -15,6 +15,9 @@ AddResult add_to_block(const char* path, const char* key, bool insert_first) {
             return {create_block(path, key) ? AddOutcome::created : AddOutcome::create_failed, 0};
         return {AddOutcome::read_failed, 0};
     }
+    // Another format's records are not this layout: adding would corrupt
+    // the file, and Insert first would even replace its header.
+    if (!is_host_block(block)) return {AddOutcome::foreign_format, 0};
     size_t n = block.records;
     if (n == 0) return {create_block(path, key) ? AddOutcome::recreated : AddOutcome::recreate_failed, 0};
     if (find_in_block(block, key) >= 0) return {AddOutcome::already_present, n};

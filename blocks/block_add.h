@@ -10,6 +10,7 @@ enum class AddOutcome {
     created,          // file was missing; created with the key
     create_failed,    // file was missing and could not be created
     read_failed,      // file exists but could not be opened for reading
+    foreign_format,   // file is of another block format; nothing written
     recreated,        // file held no record; rewritten with the key
     recreate_failed,  // file held no record and could not be rewritten
     already_present,  // key found; nothing written

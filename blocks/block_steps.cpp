@@ -46,6 +46,10 @@ bool read_block(const char* path, BlockFile* out) {
     return true;
 }
 
+bool is_host_block(const BlockFile& block) {
+    return block.bytes.size() < kBlockHeaderBytes || decode_block_header(block.bytes.data()) == kBlockHeaderWord;
+}
+
 const unsigned char* block_record(const BlockFile& block, size_t i) {
     return block.bytes.data() + kBlockHeaderBytes + i * kBlockRecordBytes;
 }
@@ -77,6 +81,21 @@ bool append_to_block(const char* path, const BlockFile& block, const char* key) 
     if (block.bytes.size() < end) return false;  // not a block as read_block leaves it
     Bytes bytes(block.bytes.begin(), block.bytes.begin() + end);
     put_record(&bytes, key);
+    bytes.insert(bytes.end(), block.bytes.begin() + end, block.bytes.end());
+    return rewrite_block(path, block, bytes);
+}
+
+bool remove_from_block(const char* path, const BlockFile& block, const char* key, size_t* kept) {
+    size_t end = records_end(block);
+    if (block.bytes.size() < end) return false;  // not a block as read_block leaves it
+    Bytes bytes(block.bytes.begin(), block.bytes.begin() + kBlockHeaderBytes);
+    *kept = 0;
+    for (size_t i = 0; i < block.records; ++i) {
+        const unsigned char* record = block_record(block, i);
+        if (block_record_matches(record, key)) continue;
+        bytes.insert(bytes.end(), record, record + kBlockRecordBytes);
+        ++*kept;
+    }
     bytes.insert(bytes.end(), block.bytes.begin() + end, block.bytes.end());
     return rewrite_block(path, block, bytes);
 }

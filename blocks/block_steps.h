@@ -1,8 +1,8 @@
 // The shared steps every block function is made of: Probe, Read, Find,
-// Create, Insert first and Append. A block file is read whole, so a block of
-// any size is searched and rewritten without losing a record; every write
-// goes through a whole-file replacement, so a failed write leaves the file
-// exactly as it was and is reported as a failure.
+// Create, Insert first, Append and Remove. A block file is read whole, so a
+// block of any size is searched and rewritten without losing a record; every
+// write goes through a whole-file replacement, so a failed write leaves the
+// file exactly as it was and is reported as a failure.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +21,11 @@ bool block_exists(const char* path);
 // or is larger than kBlockFileCap (logged). A file under 4 bytes holds no
 // record; a trailing partial record is not counted.
 bool read_block(const char* path, BlockFile* out);
+
+// Whether the file as read is of the host's block format: its header word
+// is the host's, or it is too short to hold one (an emptied block). A file
+// of another format is neither searched nor written.
+bool is_host_block(const BlockFile& block);
 
 // Pointer to record i (0 <= i < records).
 const unsigned char* block_record(const BlockFile& block, size_t i);
@@ -42,3 +47,9 @@ bool insert_first_in_block(const char* path, const BlockFile& block, const char*
 // records stay aligned. False when the file could not be written; it then
 // holds what it held.
 bool append_to_block(const char* path, const BlockFile& block, const char* key);
+
+// Remove: the file as read without any record whose code equals `key`; the
+// header, every other record and a trailing partial record stay byte for
+// byte. `kept` gets the number of whole records left. False when the file
+// could not be written; it then holds what it held.
+bool remove_from_block(const char* path, const BlockFile& block, const char* key, size_t* kept);

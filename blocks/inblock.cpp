@@ -1,5 +1,5 @@
 // inblock: whether the chart's security is in a block of a given kind and
-// number; and del2blk, which the formulas may name but which does nothing.
+// number.
 #include "blocks/block_add.h"
 #include "blocks/block_format.h"
 #include "blocks/block_steps.h"
@@ -53,12 +53,10 @@ int unguarded::inblock(tagCALCINFO* ci) {
     if (path_was_cut(fn, sizeof fn) || !read_block(fn, &block)) return set_last_slot(*ci, 0);
     // An emptied file (under 4 bytes) has no header word to judge: no records.
     if (block.bytes.size() < kBlockHeaderBytes) return set_last_slot(*ci, 0);
-    if (decode_block_header(block.bytes.data()) != kBlockHeaderWord) {
+    if (!is_host_block(block)) {
         log_line_str("inblock error", "当前不是大智慧6.0.3版本");
         return -1;
     }
     bool found = key_fits && find_in_block(block, skcode) >= 0;
     return set_last_slot(*ci, found ? 1.0f : 0.0f);
 }
-
-int unguarded::del2blk(tagCALCINFO*) { return -1; }

@@ -7,6 +7,7 @@
 #include "blocks/block_add.h"
 #include "blocks/block_format.h"
 #include "blocks/code_key.h"
+#include "blocks/condition.h"
 #include "blocks/exports.h"
 #include "common/log.h"
 #include "common/paths.h"
@@ -18,6 +19,7 @@ namespace {
 // What differs between the two exports when reporting an outcome.
 struct AddReport {
     const char* create_failed_text;  // logged when a missing block cannot be created
+    const char* foreign_text;        // logged when the block is of another format
     bool log_created;                // save2blk logs "save2blk 重建成功"
     bool added_gives_code;           // saveInt2blk: the slot gets the code, not n + 1
     int code;
@@ -41,6 +43,9 @@ int add_and_report(const tagCALCINFO& ci, const char* key, int b, const AddRepor
         return set_last_slot(ci, 0);
     case AddOutcome::read_failed:
         log_line_str2(fn, key, "save2blk 打开失败:");
+        return set_last_slot(ci, 0);
+    case AddOutcome::foreign_format:
+        log_line_str2(fn, key, how.foreign_text);
         return set_last_slot(ci, 0);
     case AddOutcome::recreated:
         return set_last_slot(ci, 1);
@@ -66,25 +71,28 @@ int add_and_report(const tagCALCINFO& ci, const char* key, int b, const AddRepor
 }  // namespace
 
 // save2blk: param1 = condition, param2 = block number, param3 (optional) >
-// 0 = put first. A condition of 0 writes 0 and touches nothing. The slot
-// gets 1 for a new block, n when the security was already among n codes,
-// n + 1 once added, 0 on most failures; -1 for missing parameters or a
-// failed append.
+// 0 = put first. A condition of 0 writes 0 and touches nothing; so does an
+// undefined one (NaN, infinite), with a log line. The slot gets 1 for a new
+// block, n when the security was already among n codes, n + 1 once added, 0
+// on most failures (a block of another format among them); -1 for missing
+// parameters or a failed append.
 int unguarded::save2blk(tagCALCINFO* ci) {
     if (ci->data_count < 1) return -1;
-    if (ci->param1 && param1_current(*ci) == 0) return set_last_slot(*ci, 0);
+    const char* label = ci->stock_label ? ci->stock_label : "";
+    if (ci->param1 && !condition_holds(*ci, "save2blk 条件未定义(非数值),不动板块:", label))
+        return set_last_slot(*ci, 0);
     if (!ci->param1 || !ci->param2) {
         log_line("\nsave2blk 参数错误");
         return -1;
     }
-    const char* label = ci->stock_label ? ci->stock_label : "";
     char skcode[kCodeKeyBytes];
     if (!key_letter_aware(label, skcode)) {
         log_line_str("save2blk 代码过长:", label);
         return set_last_slot(*ci, 0);
     }
     int b = truncate_to_int(param_first(ci->param2));
-    return add_and_report(*ci, skcode, b, AddReport{" save2blk 重建板块失败:", true, false, 0});
+    const AddReport how{" save2blk 重建板块失败:", "save2blk 不是大智慧6.0.3版本的板块,未改动", true, false, 0};
+    return add_and_report(*ci, skcode, b, how);
 }
 
 // saveInt2blk: param1 = integer code 0..699999 (SH from 600000 on, else SZ),
@@ -106,5 +114,6 @@ int unguarded::saveInt2blk(tagCALCINFO* ci) {
     char skcode[kCodeKeyBytes];
     key_integer(c, skcode);  // c is in range, so the key always fits
     int b = truncate_to_int(param_first(ci->param2));
-    return add_and_report(*ci, skcode, b, AddReport{" saveInt2blk 重建板块失败:", false, true, c});
+    const AddReport how{" saveInt2blk 重建板块失败:", "saveInt2blk 不是大智慧6.0.3版本的板块,未改动", false, true, c};
+    return add_and_report(*ci, skcode, b, how);
 }

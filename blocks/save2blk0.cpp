@@ -42,6 +42,9 @@ int save2blk0(const char* code, const char* block_key, int insert_first) {
     case AddOutcome::read_failed:
         log_line_str2(fn, skcode, "save2blk0 打开失败:");
         return -1;
+    case AddOutcome::foreign_format:
+        log_line_str2(fn, skcode, "save2blk0 不是大智慧6.0.3版本的板块,未改动");
+        return -1;
     case AddOutcome::recreate_failed:
         log_line_str2(skcode, fn, " +NG save2blk0 重新打开失败0");
         return -1;

@@ -1,4 +1,4 @@
-// inblock's kinds, key rule and header check, and del2blk.
+// inblock's kinds, key rule and header check.
 #include "blocks/exports.h"
 #include "tests/native/blocks_support.h"
 
@@ -51,12 +51,4 @@ TEST_F(BlocksInblock, FilesWithoutRecordsAnswerZero) {
     EXPECT_EQ(ask("600000", 1, 5), 0);
     write_bytes(blk(5), Bytes{});
     EXPECT_EQ(ask("600000", 1, 5), 0);
-}
-
-TEST_F(BlocksInblock, Del2blkDoesNothing) {
-    Chart c = block_chart("600000", 1, 1);
-    EXPECT_EQ(del2blk(&c.ci()), -1);
-    EXPECT_EQ(c.result[2], -777);
-    EXPECT_FALSE(exists(blk(1)));
-    EXPECT_EQ(log_text(), "");
 }

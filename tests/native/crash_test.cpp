@@ -192,6 +192,7 @@ TEST_F(CrashTest, EveryWriterLeavesOldOrNewAtEveryStep) {
         {"save2blk", {{blk(3), two}}, block_call(save2blk, 1)},
         {"saveInt2blk", {{blk(3), two}}, block_call(saveInt2blk, 600000)},
         {"save2blk0 on a missing block", {{blk(3), none}}, [] { save2blk0("600000", "自选股3", 0); }},
+        {"del2blk", {{blk(3), block_bytes({"SZ000001", "SH600000", "HK00700"})}}, block_call(del2blk, 1)},
         {"savedata", {{selfdata, history}}, store(savedata)},
         {"savedataR", {{selfdata, history}}, store(savedataR)},
         {"savedata0", {{alarm, history}}, [d2] {

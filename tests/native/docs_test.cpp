@@ -59,7 +59,7 @@ struct Arity {
 const Arity kArity[] = {
     {"systime", 1, 1},    {"minutes", 1, 1},     {"time0", 1, 1},      {"SumSec", 1, 1},
     {"msg", 1, 1},        {"bknumb", 1, 1},      {"save2blk", 2, 3},   {"saveInt2blk", 2, 3},
-    {"inblock", 2, 2},    {"del2blk", 1, 1},     {"savedata", 2, 3},   {"savedataR", 2, 3},
+    {"inblock", 2, 2},    {"del2blk", 2, 2},     {"savedata", 2, 3},   {"savedataR", 2, 3},
     {"SAVEDATA_CAPITAL", 3, 3}, {"saveS", 2, 2}, {"saveDay", 1, 1},    {"ReadData", 2, 3},
     {"readfile", 1, 2},   {"Tline", 2, 4},       {"TlineLow", 2, 4},   {"TlineAll", 4, 4},
     {"TLineS", 2, 4},     {"TlineNear", 2, 4},   {"TDXlineAll", 4, 4}, {"Trade", 2, 2},
@@ -385,7 +385,7 @@ TEST(Docs, TheOverviewListsEveryExportThatActsOnAnotherProgram) {
     // memory, start a program or rewrite a file the host or another program owns.
     const char* const kActing[] = {"AlarmOnOff", "ClearAlarm", "get_alarm_data", "GetSmartMsg", "TDX",
                                    "TDXTrade",   "StockPositions", "LKBS", "Save2Mt4", "Save2Get",
-                                   "TDXlineAll", "save2blk", "saveInt2blk"};
+                                   "TDXlineAll", "save2blk", "saveInt2blk", "del2blk"};
     std::string overview = file_text(kTop + "/docs/README.md");
     size_t table = overview.find(u8"## 对其他程序的动作");
     ASSERT_NE(table, std::string::npos) << "docs/README.md has no table of actions on other programs";

@@ -120,6 +120,8 @@ WINE_TEST(held_files_every_writer_with_its_file_held_open) {
         {"saveInt2blk", {{"userdata\\block\\自选股3.BLK", block}}, chart_call("saveInt2blk", [](Chart& c) {
              c.constant(600000), c.p2 = {3};
          })},
+        {"del2blk", {{"userdata\\block\\自选股3.BLK", block_file_bytes({"SZ000001", "SH600000", "HK00700"})}},
+         chart_call("del2blk", [](Chart& c) { c.constant(1), c.p2 = {3}; })},
         {"savedata", {{data11, history}}, chart_call("savedata", store)},
         {"savedataR", {{data11, history}}, chart_call("savedataR", store)},
         {"savedata0", {{"userdata\\SelfData\\ALARM\\SH600000.dat", history}},

@@ -43,7 +43,8 @@ bool check_block_file(const DoctorRun& run, const std::string& path) {
         std::snprintf(hex, sizeof hex, "%08X", head);
         run.add("blocks", Verdict::error, topic,
                 path + " 的头字是 " + hex + "，不是 FF5100A5（大智慧 6.0.3 的板块格式）",
-                "inblock 拒绝它并记日志 当前不是大智慧6.0.3版本；这个大智慧版本的板块格式不同");
+                "inblock 拒绝它并记日志 当前不是大智慧6.0.3版本；save2blk、saveInt2blk、del2blk 和预警归板块也不改动它"
+                "（日志 不是大智慧6.0.3版本的板块,未改动）；这个大智慧版本的板块格式不同");
         return false;
     }
     size_t records = (b.size() - kBlockHeaderBytes) / kBlockRecordBytes;
