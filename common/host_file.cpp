@@ -74,15 +74,28 @@ void side_file_gone(const std::string& path, bool gone) {
     else forget_clear(directory_of(path));
 }
 
-// Removes the side files that a write cut short left beside the file. A side
-// file that another process is writing right now is open without delete
-// sharing, so Windows refuses to remove it and that write goes on.
+// Whether a name in the directory is a side file: "<file>.tarvex-new" or
+// "<file>.tarvex-new.<process>.<n>".
+bool is_side_file_name(const std::string& name) {
+    size_t at = name.find(kSideMark);
+    if (at == 0 || at == std::string::npos) return false;
+    size_t end = at + sizeof kSideMark - 1;
+    return end == name.size() || name[end] == '.';
+}
+
+// Removes the side files that writes cut short left in the file's directory,
+// whichever file of it they were for: the directory is noted clear
+// afterwards, so a side file left there now would stay until the directory
+// changes. A side file that another process is writing right now is open
+// without delete sharing, so Windows refuses to remove it and that write
+// goes on.
 void clear_side_files(const std::string& path) {
     std::string dir = directory_of(path);
     if (known_clear(dir)) return;
+    std::string prefix = dir.empty() ? "" : dir + "\\";
     bool all_gone = true;
-    for (const std::string& name : plat::files_named_like((path + kSideMark).c_str()))
-        all_gone = plat::remove_file((dir.empty() ? name : dir + "\\" + name).c_str()) && all_gone;
+    for (const std::string& name : plat::files_named_like(prefix.c_str()))
+        if (is_side_file_name(name)) all_gone = plat::remove_file((prefix + name).c_str()) && all_gone;
     side_file_gone(path, all_gone);
 }
 
