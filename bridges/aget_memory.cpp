@@ -167,6 +167,17 @@ bool still_there(plat::Process* p, plat::Window w, const Arrays& a, DataFile& fi
     return rows && file_rows_match(got, *rows);
 }
 
+// Whether saved arrays whose rows fill the stride exactly hold the data
+// file's rows too. Such an offset file may be one that an earlier search
+// learned inside the open array of a chart that starts flat, with the rows
+// cut to the stride; only the data file tells it from arrays packed end to
+// end. Arrays with room to spare are taken as they are.
+bool rows_fit(const Arrays& a, DataFile& file) {
+    if (static_cast<uint64_t>(a.rows) < a.stride / 8) return true;
+    const GetFileRows* rows = file.get();
+    return rows && static_cast<uint64_t>(rows->row_count) <= a.stride / 8;
+}
+
 // The search: the open array where rows 0..2 of the file's opens lie, the
 // high array after it, and the low and close arrays checked at the same
 // distance. Logs why it failed.
@@ -251,7 +262,8 @@ bool poke_process(const tagCALCINFO& ci, const GetNames& n, plat::Window w, plat
     Arrays a;
     Written* known = nullptr;
     const bool saved =
-        read_get_offsets(n.addr_fn, &off) && off.window == w && arrays_of(off, &a) && still_there(p, w, a, file, &known);
+        read_get_offsets(n.addr_fn, &off) && off.window == w && arrays_of(off, &a) && rows_fit(a, file) &&
+        still_there(p, w, a, file, &known);
     if (!saved) {
         const GetFileRows* rows = file.get();
         if (!rows) {
