@@ -22,17 +22,8 @@ void encode_tdx_line(const TdxLine& line, TdxLineRecord* out) {
     encode_i32(r + kTdxColourOffset, line.colour);
 }
 
-bool tdx_record_is_for(const unsigned char* record, const char* code) {
-    const size_t code_len = std::strlen(code);
-    if (code_len > kTdxCodeBytes) return false;
-    const unsigned char* field = record + kTdxCodeOffset;
-    if (std::memcmp(field, code, code_len) != 0) return false;
-    // A shorter code ends with the field's NUL; one of 8 characters fills it.
-    return code_len == kTdxCodeBytes || field[code_len] == 0;
-}
-
 bool tdx_record_is_ours(const unsigned char* record, const char* code) {
-    if (!tdx_record_is_for(record, code)) return false;
+    if (std::strlen(code) > kTdxCodeBytes) return false;
     TdxLineRecord mine;
     encode_tdx_line(TdxLine{code, 0, 0.0f, 0, 0}, &mine);
     const unsigned char* m = mine.bytes;
