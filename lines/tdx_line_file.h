@@ -11,7 +11,7 @@
 // places of the earlier ones, the surplus earlier ones go, and the rest are
 // appended. Every other record, the user's own lines of the security too, is
 // kept byte for byte. The file is replaced in one step, so a failure leaves
-// it as it was. Returns TlineAll's result, or -1 when TlineAll refuses, parameter 1 is
-// not a series, the code does not fit the record, or the file cannot be read
-// or written (each logged).
+// it as it was. Returns TlineAll's result, or -1 when TlineAll refuses,
+// parameter 1 is not a series, the code does not fit the record, or the file
+// cannot be read or written (each logged).
 int tdx_line_all(const tagCALCINFO& ci);
