@@ -350,23 +350,3 @@ TEST_F(GetTest, SavedAddressesHoldTheirPlaceAsTheChartMoves) {
     put_i32(moved, 8), put_u32(moved, 0x280000), put_u32(moved, 0x280000 + 80), put_u32(moved, get.window);
     EXPECT_EQ(read_bytes("get/SH600000DAY.OFF"), moved);
 }
-
-TEST_F(GetTest, ChartThatStartsFlatIsFoundWhereItsArraysAre) {
-    // One price on the first 9 bars: the opens' own later rows match the
-    // highs, lows and closes at a distance of 2 rows, which an earlier
-    // search saved (2 rows, stride 16).
-    Chart c = get_chart(10, kJan2 + 86400 * 5000);
-    for (int i = 0; i < 9; ++i) c.bars[i] = BarRecord{c.bars[i].time, 10, 10, 10, 10, 500.0f + i, 0, 0};
-    EXPECT_EQ(Save2Get(&c.ci()), 0);
-    FakeGet get(9, kTitle, 0x200000, c.bars);
-    Bytes inside;
-    put_i32(inside, 2), put_u32(inside, 0x200000), put_u32(inside, 0x200010), put_u32(inside, get.window);
-    for (bool saved : {true, false}) {
-        if (saved) write_bytes("get/SH600000DAY.OFF", inside);
-        else std::remove(at("get/SH600000DAY.OFF").c_str());
-        c.bars[9].close += 1;
-        EXPECT_EQ(Save2Get(&c.ci()), -1) << saved;
-        EXPECT_EQ(read_bytes("get/SH600000DAY.OFF"), get.offsets(10, get.window)) << saved;
-        for (int r = 0; r < 10; ++r) EXPECT_EQ(get.row(r), bar_row(c.bars[r])) << saved << r;
-    }
-}

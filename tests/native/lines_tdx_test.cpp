@@ -164,31 +164,3 @@ TEST_F(LinesTdx, NoLabelledLevelCreatesTheFileButWritesNothing) {
     EXPECT_NE(log_text().find("-> 打开文件成功: "), std::string::npos);
     EXPECT_EQ(log_text().find("添加"), std::string::npos);
 }
-
-TEST_F(LinesTdx, UserLinesStayAndOnlyThisCallsRecordsAreLeft) {
-    // An earlier call found six levels; the user drew lines of their own on
-    // the same security, between them.
-    const std::vector<Bytes> user = tdx_user_lines("600000");
-    std::vector<Bytes> earlier;
-    for (int k = 0; k < 6; ++k) earlier.push_back(expected_record("600000", 20200101 + k, 1.0f + k, k, k % 2 ? 65280 : 255));
-    const Bytes other = expected_record("000001", 20230101, 3.5f, 0, 255);
-    auto file_of = [&](const std::vector<Bytes>& ours) {
-        auto own = [&](size_t k) { return k < ours.size() ? ours[k] : Bytes(); };
-        return concat({user[0], own(0), other, user[1], own(1), user[2], user[3], user[4], own(2), own(3), user[5],
-                       user[6], own(4), user[7], own(5), user[8]});
-    };
-    write_bytes(file, file_of(earlier));
-    Chart c = chart();
-    EXPECT_EQ(TDXlineAll(&c.ci()), 0);
-    const Bytes now = four_records("600000");
-    std::vector<Bytes> four;
-    for (size_t k = 0; k < 4; ++k) four.push_back(Bytes(now.begin() + 298 * k, now.begin() + 298 * (k + 1)));
-    EXPECT_EQ(read_bytes(file), file_of(four));
-    EXPECT_NE(log_text().find("-> 删除多余记录 filepos= 3576"), std::string::npos);  // after 12 records kept
-    // No level found any more: none of the library's records of the
-    // security stays.
-    Chart none = chart();
-    none.closes_series(45);
-    EXPECT_EQ(TDXlineAll(&none.ci()), 45);
-    EXPECT_EQ(read_bytes(file), file_of({}));
-}

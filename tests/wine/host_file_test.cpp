@@ -19,11 +19,15 @@ Chart block_chart(float block) {
 WINE_TEST(files_side_files_of_another_file_of_the_directory_are_cleared) {
     const std::string dir = "userdata\\block\\";
     const std::string left[] = {dir + "自选股4.BLK.tarvex-new.99999.1", dir + "自选股4.BLK.tarvex-new"};
+    const std::string alike = dir + "notes.tarvex-newer";  // not a side file
     for (const std::string& f : left) write_bytes(f, {'x'});
+    write_bytes(alike, {'k'});
     write_bytes(dir + "自选股4.BLK", block_file_bytes({"SZ000001"}));
     Chart three = block_chart(3);
     CHECK_EQ(call("save2blk", three), 2);
     for (const std::string& f : left) CHECK(!file_exists(f));
+    CHECK(read_bytes(alike) == Bytes{'k'});
+    remove_file(alike);
     Chart four = block_chart(4);
     CHECK_EQ(call("save2blk", four), 2);
     CHECK(read_bytes(dir + "自选股4.BLK") == block_file_bytes({"SZ000001", "SH600000"}));

@@ -163,6 +163,7 @@ WINE_TEST(lines_tdx_user_drawings_stay_and_only_this_calls_records_are_left) {
     Chart c = three_levels();
     CHECK_EQ(call("TDXlineAll", c), 0);
     CHECK(read_bytes(kLineFile) == file_of(now));
+    CHECK(log_text().find("-> 删除多余记录 filepos= ") != std::string::npos);
     // No level found: none of the library's records of 600000 stays.
     Chart none = three_levels();
     none.closes_series(45);
