@@ -52,16 +52,19 @@ struct Arrays {
     size_t checked_bytes() const { return 8u * static_cast<size_t>(rows < kCheckedRows ? rows : kCheckedRows); }
 };
 
-// The arrays the offsets describe, with the row count cut to what the
-// stride holds; false when they cannot be Advanced GET's (outside the
-// searched range, no distance, or past the end of the address space).
+// The arrays the offsets describe; false when they cannot be Advanced GET's
+// (outside the searched range, no rows, arrays that would overlap because
+// the stride holds fewer than the rows, or past the end of the address
+// space). Overlapping arrays are what the search finds inside the open array
+// of a chart that starts flat: writing there would put every column into it.
 bool arrays_of(const GetOffsets& off, Arrays* a) {
     if (off.open_addr < kGetSearchFrom || off.open_addr >= kGetSearchBelow || off.high_addr <= off.open_addr)
         return false;
     const uint64_t stride = off.high_addr - off.open_addr;
-    int64_t rows = off.row_count;
-    if (rows > static_cast<int64_t>(stride / 8)) rows = static_cast<int64_t>(stride / 8);
-    if (rows < 1 || off.high_addr + 3 * stride + 8 * static_cast<uint64_t>(rows) > 0x100000000ull) return false;
+    const int64_t rows = off.row_count;
+    if (rows < 1 || rows > static_cast<int64_t>(stride / 8) ||
+        off.high_addr + 3 * stride + 8 * static_cast<uint64_t>(rows) > 0x100000000ull)
+        return false;
     *a = Arrays{off.open_addr, off.high_addr, static_cast<uint32_t>(stride), static_cast<int32_t>(rows)};
     return true;
 }
@@ -164,6 +167,17 @@ bool still_there(plat::Process* p, plat::Window w, const Arrays& a, DataFile& fi
     return rows && file_rows_match(got, *rows);
 }
 
+// Whether saved arrays whose rows fill the stride exactly hold the data
+// file's rows too. Such an offset file may be one that an earlier search
+// learned inside the open array of a chart that starts flat, with the rows
+// cut to the stride; only the data file tells it from arrays packed end to
+// end. Arrays with room to spare are taken as they are.
+bool rows_fit(const Arrays& a, DataFile& file) {
+    if (static_cast<uint64_t>(a.rows) < a.stride / 8) return true;
+    const GetFileRows* rows = file.get();
+    return rows && static_cast<uint64_t>(rows->row_count) <= a.stride / 8;
+}
+
 // The search: the open array where rows 0..2 of the file's opens lie, the
 // high array after it, and the low and close arrays checked at the same
 // distance. Logs why it failed.
@@ -174,15 +188,18 @@ bool learn_arrays(plat::Process* p, const GetFileRows& file, plat::Window w, Get
         log_line("没找到Open地址");
         return false;
     }
+    // The high array begins past the open array's rows: on a chart that
+    // starts flat the open array's own later rows match the highs too.
     RowsWanted high{{file.high[0], file.high[1], file.high[2]}, false, 32};
-    uint32_t high_addr = find_rows(p, open_addr + 16, kGetSearchBelow, high);
+    const uint64_t high_from = open_addr + 8 * static_cast<uint64_t>(file.row_count);
+    uint32_t high_addr = high_from < kGetSearchBelow
+                             ? find_rows(p, static_cast<uint32_t>(high_from), kGetSearchBelow, high) : 0;
     if (!high_addr) {
         log_line("没找到high地址");
         return false;
     }
     const uint64_t stride = high_addr - open_addr;
-    int32_t rows = file.row_count;
-    if (stride / 8 < static_cast<uint64_t>(rows)) rows = static_cast<int32_t>(stride / 8);
+    const int32_t rows = file.row_count;
     const float* check[2] = {file.low, file.close};
     for (int k = 0; k < 2; ++k) {
         uint64_t at = high_addr + (k + 1) * stride;
@@ -245,7 +262,8 @@ bool poke_process(const tagCALCINFO& ci, const GetNames& n, plat::Window w, plat
     Arrays a;
     Written* known = nullptr;
     const bool saved =
-        read_get_offsets(n.addr_fn, &off) && off.window == w && arrays_of(off, &a) && still_there(p, w, a, file, &known);
+        read_get_offsets(n.addr_fn, &off) && off.window == w && arrays_of(off, &a) && rows_fit(a, file) &&
+        still_there(p, w, a, file, &known);
     if (!saved) {
         const GetFileRows* rows = file.get();
         if (!rows) {

@@ -43,6 +43,18 @@ bool copy_whole_chars(char* out, size_t cap, const char* src) {
     return s[n] == '\0';
 }
 
+void drop_dangling_lead_byte(char* text) {
+    unsigned char* s = reinterpret_cast<unsigned char*>(text);
+    size_t i = 0;
+    while (s[i]) {
+        if (is_lead_byte(s[i]) && s[i + 1] == 0) {
+            s[i] = 0;
+            return;
+        }
+        i += is_lead_byte(s[i]) && is_trail_byte(s[i + 1]) ? 2 : 1;
+    }
+}
+
 bool is_safe_file_name(const char* name) {
     const unsigned char* s = reinterpret_cast<const unsigned char*>(name);
     if (!s || !s[0] || std::strstr(name, "..") || is_device_name(name)) return false;

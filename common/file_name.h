@@ -10,6 +10,10 @@
 // left out. Returns false when it had to cut.
 bool copy_whole_chars(char* out, size_t cap, const char* src);
 
+// Drops a lead byte left at the end of `text` without its second byte (a
+// text cut inside a double-byte GBK character).
+void drop_dangling_lead_byte(char* text);
+
 // Whether `name` can stand as one file or directory name inside the
 // directory it is put in: not empty, no path separator ("\" or "/", GBK trail
 // bytes aside), no "..", no character a Windows file name cannot hold

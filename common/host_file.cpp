@@ -74,16 +74,30 @@ void side_file_gone(const std::string& path, bool gone) {
     else forget_clear(directory_of(path));
 }
 
-// Removes the side files that a write cut short left beside the file. A side
-// file that another process is writing right now is open without delete
-// sharing, so Windows refuses to remove it and that write goes on.
-void clear_side_files(const std::string& path) {
+// Whether a name in the directory is a side file: "<file>.tarvex-new" or
+// "<file>.tarvex-new.<process>.<n>".
+bool is_side_file_name(const std::string& name) {
+    size_t at = name.find(kSideMark);
+    if (at == 0 || at == std::string::npos) return false;
+    size_t end = at + sizeof kSideMark - 1;
+    return end == name.size() || name[end] == '.';
+}
+
+// Removes the side files that writes cut short left in the file's directory,
+// whichever file of it they were for: the directory is noted clear
+// afterwards, so a side file left there now would stay until the directory
+// changes. A side file that another process is writing right now is open
+// without delete sharing, so Windows refuses to remove it and that write
+// goes on. True when none is left.
+bool clear_side_files(const std::string& path) {
     std::string dir = directory_of(path);
-    if (known_clear(dir)) return;
+    if (known_clear(dir)) return true;
+    std::string prefix = dir.empty() ? "" : dir + "\\";
     bool all_gone = true;
-    for (const std::string& name : plat::files_named_like((path + kSideMark).c_str()))
-        all_gone = plat::remove_file((dir.empty() ? name : dir + "\\" + name).c_str()) && all_gone;
+    for (const std::string& name : plat::files_named_like(prefix.c_str()))
+        if (is_side_file_name(name)) all_gone = plat::remove_file((prefix + name).c_str()) && all_gone;
     side_file_gone(path, all_gone);
+    return all_gone;
 }
 
 // The whole new content in a file of its own, on the disk before anything
@@ -116,19 +130,21 @@ bool write_in_place(const char* path, const void* bytes, size_t size, const std:
 // The rewrite once the old content is known (`old`, or null when the file
 // could not be read whole).
 bool replace_known_contents(const char* path, const void* bytes, size_t size, const std::vector<unsigned char>* old) {
-    clear_side_files(path);
+    // Another writer's side file that stays keeps the directory from being
+    // noted clear after this write too.
+    const bool others_gone = clear_side_files(path);
     if (old && old->size() == size && (size == 0 || std::memcmp(old->data(), bytes, size) == 0)) return true;
     std::string side = side_file_name(path);
     if (!write_side_file(side, bytes, size)) {
-        side_file_gone(path, plat::remove_file(side.c_str()));
+        side_file_gone(path, plat::remove_file(side.c_str()) && others_gone);
         return false;
     }
     plat::ReplaceResult r = plat::replace_file(side.c_str(), path);
     if (r == plat::ReplaceResult::replaced) {
-        side_file_gone(path, true);
+        side_file_gone(path, others_gone);
         return true;
     }
-    side_file_gone(path, plat::remove_file(side.c_str()));
+    side_file_gone(path, plat::remove_file(side.c_str()) && others_gone);
     // In place only when the old bytes are known: they are what a failure
     // there must put back.
     return r == plat::ReplaceResult::in_use && old && write_in_place(path, bytes, size, *old);

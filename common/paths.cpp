@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/file_name.h"
 #include "common/log.h"
 #include "common/settings.h"
 #include "common/text.h"
@@ -63,6 +64,7 @@ void read_setting(const SettingsLook& look, const char* section, const char* key
         }
     }
     plat::profile_string(section, key, fallback, value, n, look.inifn);
+    drop_dangling_lead_byte(value);  // cut inside a character by the read limit
     if (g_settings.answers.size() >= kAnswersKept) g_settings.answers.clear();
     g_settings.answers.push_back({section, key, fallback, n, value});
     copy_text(out, cap, value);

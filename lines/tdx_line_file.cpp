@@ -1,8 +1,7 @@
-// The TDX line-file writer. The file is read whole, the records are placed in
-// memory exactly where a scan of the file would place them (over the found
-// record of the same security, else at the end) and the new content replaces
-// the file in one step. The log lines follow the stream positions that scan
-// would have.
+// The TDX line-file writer. The file is read whole, this call's records take
+// the places of the library's earlier records of the security (the user's own
+// drawings are left alone), and the new content replaces the file in one
+// step. The log lines give the positions in the new file.
 #include "lines/tdx_line_file.h"
 
 #include <cstring>
@@ -42,30 +41,48 @@ bool load_line_file(const char* fn, std::vector<unsigned char>* bytes) {
     return false;
 }
 
-// Places `record` into `file` as the scan from `*pos` would: over the next
-// record of the same security, else after the last whole record. Logs as it
-// goes and leaves `*pos` after the record.
-void place_record(std::vector<unsigned char>& file, size_t* pos, const TdxLineRecord& record, const char* code) {
-    bool found = false;
-    while (file.size() - *pos >= kTdxRecordBytes) {
-        const unsigned char* r = file.data() + *pos;
-        *pos += kTdxRecordBytes;
-        if (tdx_record_is_for(r, code)) {
-            log_line_str("查找到", code);
-            log_line_int("filepos=", static_cast<int32_t>(*pos));
-            *pos -= kTdxRecordBytes;
-            log_line_int("to filepos=", static_cast<int32_t>(*pos));
-            found = true;
-            break;
+void append_record(std::vector<unsigned char>* out, const unsigned char* record) {
+    out->insert(out->end(), record, record + kTdxRecordBytes);
+}
+
+// The line file as it is to be written. The terminal's file holds every line
+// the user drew, for every security: each record stays byte for byte, except
+// this library's own records of the security (tdx_record_is_ours). Those are
+// replaced in order by this call's records, and those this call has no
+// record for any more are dropped; the remaining new records go after the
+// last whole record. Logs each step with the position in the new file.
+std::vector<unsigned char> place_records(const std::vector<unsigned char>& file,
+                                         const std::vector<TdxLineRecord>& records, const char* code) {
+    std::vector<unsigned char> out;
+    out.reserve(file.size() + records.size() * kTdxRecordBytes);
+    size_t next = 0, pos = 0;
+    for (; file.size() - pos >= kTdxRecordBytes; pos += kTdxRecordBytes) {
+        const unsigned char* r = file.data() + pos;
+        if (!tdx_record_is_ours(r, code)) {
+            append_record(&out, r);
+            continue;
         }
+        const int32_t at = static_cast<int32_t>(out.size());
+        if (next == records.size()) {
+            log_line_int("删除多余记录 filepos=", at);
+            continue;
+        }
+        log_line_str("查找到", code);
+        log_line_int("filepos=", at + static_cast<int32_t>(kTdxRecordBytes));
+        log_line_int("to filepos=", at);
+        append_record(&out, records[next++].bytes);
+        log_line_int("添加后的文件长度=", static_cast<int32_t>(out.size()));
     }
-    // A partial record left at the end by some earlier failure is written over,
-    // so the records stay aligned.
-    if (!found) log_line("添加到文件尾");
-    if (file.size() < *pos + kTdxRecordBytes) file.resize(*pos + kTdxRecordBytes);
-    std::memcpy(file.data() + *pos, record.bytes, kTdxRecordBytes);
-    *pos += kTdxRecordBytes;
-    log_line_int("添加后的文件长度=", static_cast<int32_t>(*pos));
+    // A partial record left at the end by some earlier failure stays when
+    // nothing goes after it, and is written over otherwise, so the records
+    // stay aligned.
+    if (next == records.size()) out.insert(out.end(), file.begin() + static_cast<std::ptrdiff_t>(pos), file.end());
+    for (; next < records.size(); ++next) {
+        log_line("添加到文件尾");
+        append_record(&out, records[next].bytes);
+        log_line_int("添加后的文件长度=", static_cast<int32_t>(out.size()));
+    }
+    return out;
 }
 
 }  // namespace
@@ -99,18 +116,17 @@ int tdx_line_all(const tagCALCINFO& ci) {
     if (!load_line_file(fn, &file)) return -1;
     log_line_str("打开文件成功:", fn);
 
-    size_t pos = 0;
-    int32_t seq = 0;
+    std::vector<TdxLineRecord> records;
     for (int i = first; i < ci.data_count; ++i) {
         const float label = ci.result[i];
         if (!(label > -4.0f && label < 4.0f) || label == 0.0f) continue;
-        TdxLine line = {code, local_date(ci.bars[i].time), ci.param1[i], seq++,
+        TdxLine line = {code, local_date(ci.bars[i].time), ci.param1[i], static_cast<int32_t>(records.size()),
                         label < 0.0f ? kTdxColourAtOrBelow : kTdxColourAbove};
-        TdxLineRecord record;
-        encode_tdx_line(line, &record);
-        place_record(file, &pos, record, code);
+        records.emplace_back();
+        encode_tdx_line(line, &records.back());
     }
-    if (seq > 0 && !replace_file_contents(fn, file.data(), file.size())) {
+    const std::vector<unsigned char> placed = place_records(file, records, code);
+    if (placed != file && !replace_file_contents(fn, placed.data(), placed.size(), file)) {
         log_line_str("写入文件失败", fn);
         return -1;
     }

@@ -22,11 +22,18 @@ void encode_tdx_line(const TdxLine& line, TdxLineRecord* out) {
     encode_i32(r + kTdxColourOffset, line.colour);
 }
 
-bool tdx_record_is_for(const unsigned char* record, const char* code) {
-    const size_t code_len = std::strlen(code);
-    if (code_len > kTdxCodeBytes) return false;
-    const unsigned char* field = record + kTdxCodeOffset;
-    if (std::memcmp(field, code, code_len) != 0) return false;
-    // A shorter code ends with the field's NUL; one of 8 characters fills it.
-    return code_len == kTdxCodeBytes || field[code_len] == 0;
+bool tdx_record_is_ours(const unsigned char* record, const char* code) {
+    if (std::strlen(code) > kTdxCodeBytes) return false;
+    TdxLineRecord mine;
+    encode_tdx_line(TdxLine{code, 0, 0.0f, 0, 0}, &mine);
+    const unsigned char* m = mine.bytes;
+    // Date, price and sequence lie together; the colour is checked apart.
+    const size_t own_from = kTdxDateOffset, own_end = kTdxSequenceOffset + 4;
+    const size_t colour_end = kTdxColourOffset + 4;
+    if (std::memcmp(record, m, own_from) != 0 ||
+        std::memcmp(record + own_end, m + own_end, kTdxColourOffset - own_end) != 0 ||
+        std::memcmp(record + colour_end, m + colour_end, kTdxRecordBytes - colour_end) != 0)
+        return false;
+    const int32_t colour = decode_i32(record + kTdxColourOffset);
+    return colour == kTdxColourAtOrBelow || colour == kTdxColourAbove;
 }

@@ -328,6 +328,10 @@ bool file_exists(const char* path) {
 bool remove_file(const char* path) {
     file_operation();
     NativePath p = native_path(path);
+    // As on Windows: a file another program holds open is not removed (the
+    // C runtime and most programs do not share deleting).
+    bool shares_writing;
+    if (is_held(p.c_str(), &shares_writing)) return false;
     take_unflushed(p.c_str());
     return std::remove(p.c_str()) == 0;
 }

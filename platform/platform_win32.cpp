@@ -49,7 +49,12 @@ size_t executable_path(char* out, size_t cap) {
 size_t profile_string(const char* section, const char* key, const char* fallback,
                       char* out, size_t cap, const char* ini_file) {
     if (cap == 0) return 0;
-    return GetPrivateProfileStringA(section, key, fallback, out, static_cast<DWORD>(cap), ini_file);
+    // A value cut inside a double-byte character can leave a byte of the
+    // buffer unwritten before the terminator (Wine does): zeroed, it ends the text.
+    std::memset(out, 0, cap);
+    GetPrivateProfileStringA(section, key, fallback, out, static_cast<DWORD>(cap), ini_file);
+    out[cap - 1] = '\0';
+    return std::strlen(out);
 }
 
 File* open_file(const char* path, const char* mode) {

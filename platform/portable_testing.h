@@ -32,8 +32,8 @@ const int kCrashExit = 86;
 void crash_at(int k);
 
 // Plays another program holding `path` open (Windows-style path): a replace
-// of it is refused as "in use", and when the holder shares reading only, it
-// cannot be opened for writing either.
+// of it is refused as "in use", so is its removal, and when the holder
+// shares reading only, it cannot be opened for writing either.
 void hold_open(const char* path, bool shares_writing);
 
 // Replaces, since the program started, that moved a file whose last writes

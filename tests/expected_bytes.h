@@ -62,3 +62,26 @@ inline Bytes tdx_line_record(const std::string& code, int32_t date, float price,
     b.resize(298, 0);
     return b;
 }
+
+// Lines a user drew in the TDX terminal on `code`: each differs from a
+// record TDXlineAll writes in one thing it always writes (another colour,
+// another line kind, a byte set where it leaves 0), so each must be kept
+// byte for byte.
+inline std::vector<Bytes> tdx_user_lines(const std::string& code) {
+    std::vector<Bytes> lines;
+    auto with = [&](size_t at, unsigned char v, int32_t colour = 255) {
+        Bytes b = tdx_line_record(code, 20230301 + static_cast<int32_t>(lines.size()), 9.5f, 0, colour);
+        b[at] = v;
+        lines.push_back(b);
+    };
+    with(0, 0, 0x00FFFF);  // another colour
+    with(0, 1);            // byte 0
+    with(14, 'X');         // another kind ("STANDX")
+    with(19, 5);           // fixed word at 17
+    with(21, 0x2B);        // fixed word at 21: another line type
+    with(60, 7);           // inside the zeros after the sequence number
+    with(125, 3);          // fixed word at 125
+    with(133, 1);          // fixed word at 133
+    with(297, 1);          // the last byte
+    return lines;
+}

@@ -221,20 +221,22 @@ TEST_F(GetTest, InMemoryRouteChecksBeforeItWrites) {
     pw::peek_memory(9, 0x300000, d, sizeof d);
     EXPECT_EQ(std::vector<double>(d, d + 50), std::vector<double>(50, 42.0));
 
-    // More rows claimed than the stride holds: a new bar (9 bars, 10 rows)
-    // pads row 0 with bar 0's open and writes nothing past row 9.
+    // More rows claimed than the stride holds: arrays that would overlap are
+    // not used, the addresses are learned again with the data file's 8 rows,
+    // and a new bar (9 bars) writes nothing past row 7.
     write_bytes("get/SH600000DAY.OFF", get.offsets(50, get.window));
     Chart more = get_chart(9, kJan2 + 86400 * 1000);
     EXPECT_EQ(Save2Get(&more.ci()), -1);
-    EXPECT_EQ(get.row(0), std::vector<double>(5, 100.0));
-    for (int r = 1; r < 10; ++r) EXPECT_EQ(get.row(r), bar_row(more.bars[r - 1])) << r;
+    EXPECT_EQ(read_bytes("get/SH600000DAY.OFF"), get.offsets(8, get.window));
+    for (int r = 0; r < 8; ++r) EXPECT_EQ(get.row(r), bar_row(more.bars[r + 1])) << r;
+    EXPECT_EQ(get.row(8), std::vector<double>(5, 0.0));
     EXPECT_EQ(runs(), 4);
-    // 12 bars: the last 10. The rows no longer hold the data file's first
+    // 12 bars: the last 8. The rows no longer hold the data file's first
     // rows but what was written there, so the saved addresses still stand.
     more = get_chart(12, kJan2 + 86400 * 1000);
     EXPECT_EQ(Save2Get(&more.ci()), -1);
-    for (int r = 0; r < 10; ++r) EXPECT_EQ(get.row(r), bar_row(more.bars[r + 2])) << r;
-    EXPECT_EQ(read_bytes("get/SH600000DAY.OFF"), get.offsets(50, get.window));
+    for (int r = 0; r < 8; ++r) EXPECT_EQ(get.row(r), bar_row(more.bars[r + 4])) << r;
+    EXPECT_EQ(read_bytes("get/SH600000DAY.OFF"), get.offsets(8, get.window));
     EXPECT_EQ(log_text().find("内存失败"), std::string::npos);
 
     // The memory route needs neither parameter 1 nor the result series.
@@ -243,7 +245,7 @@ TEST_F(GetTest, InMemoryRouteChecksBeforeItWrites) {
     tagCALCINFO bare = more.ci();
     bare.result = nullptr;
     EXPECT_EQ(Save2Get(&bare), -1);
-    EXPECT_EQ(get.row(9)[3], 999.0);
+    EXPECT_EQ(get.row(7)[3], 999.0);
 }
 
 TEST_F(GetTest, InMemoryFailuresTakeTheFileRoute) {

@@ -549,26 +549,31 @@ Bytes model_record(const std::string& code, int32_t time, float price, int32_t s
                            label < 0 ? 255 : 65280);
 }
 
-// The file after a call: each record goes over the next record of the same
-// security met by a scan that goes on from the previous write, else at the
-// end (over a partial record left there).
-Bytes model_file(Bytes file, const std::string& code, const std::vector<Bytes>& records) {
-    size_t pos = 0;
-    for (const Bytes& rec : records) {
-        while (file.size() - pos >= 298) {
-            const unsigned char* r = file.data() + pos;
-            pos += 298;
-            if (std::strncmp(reinterpret_cast<const char*>(r + 1), code.c_str(), 8) == 0 &&
-                (code.size() == 8 || r[1 + code.size()] == 0)) {
-                pos -= 298;
-                break;
-            }
-        }
-        if (file.size() < pos + 298) file.resize(pos + 298);
-        std::copy(rec.begin(), rec.end(), file.begin() + static_cast<long>(pos));
-        pos += 298;
+// Whether a record is the library's own for `code`: every byte as
+// tdx_line_record makes it, with one of its two colours.
+bool model_is_ours(const unsigned char* r, const std::string& code) {
+    int32_t date, seq, colour;
+    float price;
+    std::memcpy(&date, r + 25, 4), std::memcpy(&price, r + 29, 4), std::memcpy(&seq, r + 33, 4);
+    std::memcpy(&colour, r + 137, 4);
+    return (colour == 255 || colour == 65280) && Bytes(r, r + 298) == tdx_line_record(code, date, price, seq, colour);
+}
+
+// The file after a call: the library's own records of the security take
+// this call's records in order and the surplus ones go; the rest of this
+// call's records go after the last whole record (over a partial one left
+// there). Every other record stays as it was.
+Bytes model_file(const Bytes& file, const std::string& code, const std::vector<Bytes>& records) {
+    Bytes out;
+    size_t next = 0, pos = 0;
+    for (; file.size() - pos >= 298; pos += 298) {
+        const unsigned char* r = file.data() + pos;
+        if (!model_is_ours(r, code)) out.insert(out.end(), r, r + 298);
+        else if (next < records.size()) out.insert(out.end(), records[next].begin(), records[next].end()), ++next;
     }
-    return file;
+    if (next == records.size()) out.insert(out.end(), file.begin() + static_cast<long>(pos), file.end());
+    for (; next < records.size(); ++next) out.insert(out.end(), records[next].begin(), records[next].end());
+    return out;
 }
 
 class LinesReferenceTdx : public TdxInstallTest {};
@@ -585,11 +590,13 @@ TEST_F(LinesReferenceTdx, LineFileHoldsTheNearestModelLevels) {
         if (base.param1_start < 0) base.closes_series(0);
         if (base.p4.empty()) base.p4 = {200.0f};
         base.label = codes[pct(rng) % 4];
-        // An existing file: records of this and other securities, sometimes
-        // a partial record at the end.
+        // An existing file: records of this and other securities, lines the
+        // user drew, sometimes a partial record at the end.
         Bytes before;
-        for (int k = pct(rng) % 6; k > 0; --k) {
-            Bytes r = model_record(codes[pct(rng) % 4], 0, static_cast<float>(k), k, 1.0f);
+        for (int k = pct(rng) % 9; k > 0; --k) {
+            const char* code = codes[pct(rng) % 4];
+            Bytes r = pct(rng) < 30 ? tdx_user_lines(code)[pct(rng) % 9]
+                                    : model_record(code, 0, static_cast<float>(k), k, 1.0f);
             before.insert(before.end(), r.begin(), r.end());
         }
         if (pct(rng) < 20) before.insert(before.end(), 1 + pct(rng), 0x33);
@@ -612,7 +619,7 @@ TEST_F(LinesReferenceTdx, LineFileHoldsTheNearestModelLevels) {
                                                static_cast<int32_t>(records.size()), label));
         }
         written += static_cast<int>(records.size());
-        const Bytes expect = records.empty() ? before : model_file(before, base.label, records);
+        const Bytes expect = model_file(before, base.label, records);
         EXPECT_EQ(read_bytes("tdx/T0002/line.dat"), expect) << describe(base);
     }
     EXPECT_GT(written, 200);

@@ -124,6 +124,12 @@ TEST_F(PathsTest, ValuesAreCutToTheirReadLimits) {
     EXPECT_EQ(std::string(out), root40.substr(0, 39) + "userdata\\block\\自选股1.BLK");
     tdx_dir(out, sizeof out);
     EXPECT_EQ(std::string(out), std::string(199, 't'));
+    // Cut inside a double-byte character: that character is left out whole.
+    std::string twenty;
+    for (int i = 0; i < 20; ++i) twenty += "股";
+    ini("[路径]\nBLOCK_PATH=E:\\\n[板块名]\n5=" + twenty + "\n");
+    block_path_for_number(out, sizeof out, 5);
+    EXPECT_EQ(std::string(out), "E:\\userdata\\block\\" + twenty.substr(0, 38) + ".BLK");
 }
 
 TEST_F(PathsTest, PathsNeverRunPastTheirBuffer) {

@@ -137,3 +137,38 @@ WINE_TEST(lines_tdx_without_directory_fails_and_writes_nothing) {
     CHECK_EQ(log_text(), std::string());
     remove_file("TARVEX.ini");
 }
+
+WINE_TEST(lines_tdx_user_drawings_stay_and_only_this_calls_records_are_left) {
+    configure_tdx();
+    // The user's lines on 600000 and another security's record, around six
+    // records an earlier call left for 600000.
+    const std::vector<Bytes> user = tdx_user_lines("600000");
+    const Bytes other = tdx_line_record("000001", 20230101, 3.5f, 0, 255);
+    std::vector<Bytes> earlier;
+    for (int k = 0; k < 6; ++k) earlier.push_back(tdx_line_record("600000", 20200101 + k, 1.0f + k, k, 255));
+    const std::vector<Bytes> now = {tdx_line_record("600000", 20240109, 10.0f, 0, 255),
+                                    tdx_line_record("600000", 20240114, 14.0f, 1, 65280),
+                                    tdx_line_record("600000", 20240126, 6.0f, 2, 255),
+                                    tdx_line_record("600000", 20240207, 12.0f, 3, 65280)};
+    auto file_of = [&](const std::vector<Bytes>& ours) {
+        std::vector<Bytes> parts;
+        for (size_t k = 0; k < user.size(); ++k) {
+            parts.push_back(user[k]);
+            if (k < ours.size()) parts.push_back(ours[k]);
+            if (k == 2) parts.push_back(other);
+        }
+        return concat(parts);
+    };
+    write_bytes(kLineFile, file_of(earlier));
+    Chart c = three_levels();
+    CHECK_EQ(call("TDXlineAll", c), 0);
+    CHECK(read_bytes(kLineFile) == file_of(now));
+    CHECK(log_text().find("-> 删除多余记录 filepos= ") != std::string::npos);
+    // No level found: none of the library's records of 600000 stays.
+    Chart none = three_levels();
+    none.closes_series(45);
+    CHECK_EQ(call("TDXlineAll", none), 45);
+    CHECK(read_bytes(kLineFile) == file_of({}));
+    remove_file(kLineFile);
+    remove_file("TARVEX.ini");
+}
