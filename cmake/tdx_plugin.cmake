@@ -35,7 +35,9 @@ add_dependencies(tdx_host TARVEX_TDX)
 
 # The TDX terminal stand-in of the Wine suite as a 64-bit program, as the
 # current terminals are: its position list is read by the 32-bit library.
-add_executable(tdx_terminal64 WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/tdx_terminal.cpp)
-set_target_properties(tdx_terminal64 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
-target_link_libraries(tdx_terminal64 PRIVATE comctl32)
-target_link_options(tdx_terminal64 PRIVATE ${TDX_STATIC_RUNTIME})
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  add_executable(tdx_terminal64 WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/tdx_terminal.cpp)
+  set_target_properties(tdx_terminal64 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
+  target_link_libraries(tdx_terminal64 PRIVATE comctl32)
+  target_link_options(tdx_terminal64 PRIVATE ${TDX_STATIC_RUNTIME})
+endif()
