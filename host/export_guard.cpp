@@ -36,12 +36,6 @@ void log_escaped_exception(const char* name, const char* why) noexcept {
 
 int guarded_formula(const char* name, tagCALCINFO* ci, int (*routine)(tagCALCINFO*)) noexcept {
     return catch_all(name, [&] {
-        // A record with bars but no result series is none the host makes:
-        // no export acts on it, and none writes through the null pointer.
-        if (ci && !ci->result && ci->data_count >= 1) {
-            log_line_str(name, "调用记录无结果序列,不执行");
-            return -1;
-        }
         // No series to protect: nothing is written either way. (The exports
         // that ignore their record are also called without one.)
         if (!ci || !ci->result || ci->data_count < 1) return routine(ci);

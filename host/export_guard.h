@@ -26,8 +26,7 @@ int savedata0(char* name, long time, char* code, float value);
 // the host's; the host's slots receive that copy only when the routine
 // returns. Whatever it throws is caught: one log line "<name> 异常退出: why"
 // and -1, the host's slots untouched. A null record goes to the routine as
-// it is: the exports that ignore their record take none. A record with bars
-// and a null result series is refused: "<name> 调用记录无结果序列,不执行", -1.
+// it is: the exports that ignore their record take none.
 int guarded_formula(const char* name, tagCALCINFO* ci, int (*routine)(tagCALCINFO*)) noexcept;
 
 // The log line of a caught exception: "<name> 异常退出: <why>".
