@@ -39,14 +39,9 @@ int unguarded::LKBS(tagCALCINFO* ci) {
         log_line("LKBS 参数1未定义(无K线或非数值),不操作");
         return -1;
     }
-    // The label names the order in the log and the result slot records it:
-    // a call without either places none.
+    // The label names the order in the log: a call without one places none.
     if (!ci->stock_label || !ci->stock_label[0]) {
         log_line("LKBS 无证券代码,不操作");
-        return -1;
-    }
-    if (!ci->result) {
-        log_line("LKBS 无结果序列,不操作");
         return -1;
     }
     int op = truncate_to_int(v);
