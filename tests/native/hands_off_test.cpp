@@ -1,8 +1,8 @@
 // The exports that reach into other programs keep to what is theirs, on the
 // scripted desktop: a 64-bit terminal's list read with its own layout or
-// refused, a program that stops answering midway gets nothing more, the
-// click of TDXTrade lands only on the host's own window, AlarmOnOff presses
-// only the host's own alert window, and every null or empty field of an
+// refused, a program that stops answering midway gets nothing more,
+// AlarmOnOff presses only the host's own alert window (the Wine suite
+// checks where TDXTrade clicks), and every null or empty field of an
 // acting call runs in a child process (a fault is one failed case, not a
 // dead suite) and never acts on a missing code.
 #include <sys/wait.h>
@@ -158,31 +158,6 @@ TEST_F(HandsOff, AProgramThatStopsAnsweringGetsNothingMore) {
     EXPECT_EQ(LKBS(&lk2.ci()), -1);
     pw::hang_after(kLkPid, INT_MAX);
     EXPECT_EQ(LKBS(&lk2.ci()), 4);
-}
-
-TEST_F(HandsOff, TheTradeClickLandsOnlyOnTheHostsOwnWindow) {
-    const std::string refused = "-> TDXTrade 鼠标不在本程序窗口上,不点击";
-    struct { const char* what; std::function<plat::Window()> under; bool click; } cases[] = {
-        {"host's alert window", [] { return top("预警 -"); }, true},
-        {"the terminal's order button", [] { return nth_child(tdx_panel(), 3); }, false},
-        {"another program's button", [] { return nth_child(top("雷凯"), 0); }, false},
-        {"nothing", [] { return plat::Window(0); }, false},
-    };
-    for (const auto& c : cases) {
-        plant();
-        pw::set_window_under_cursor(c.under());
-        std::remove("TARVEX.log");
-        Chart chart = fresh_chart(10.5f);
-        EXPECT_EQ(TDXTrade(&chart.ci()), 0) << c.what;
-        EXPECT_EQ(TDXTrade(&chart.ci()), -1) << c.what;  // same security: nothing, not even the log line
-        std::string record = joined(pw::record());
-        EXPECT_NE(record.find("settext " + chart.label), std::string::npos) << c.what;
-        EXPECT_EQ(record.find("mouse 2\nmouse 4\n") != std::string::npos, c.click) << c.what << record;
-        std::string log = log_text();
-        size_t first = log.find(refused);
-        EXPECT_EQ(first == std::string::npos, c.click) << c.what;
-        if (first != std::string::npos) EXPECT_EQ(log.find(refused, first + 1), std::string::npos) << c.what;
-    }
 }
 
 TEST_F(HandsOff, AlarmOnOffPressesOnlyTheHostsOwnAlertWindow) {
