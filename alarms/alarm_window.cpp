@@ -117,7 +117,9 @@ int64_t alert_text_time(const char* text) {
 float alert_text_minutes(const char* text) { return static_cast<float>(two_char_field(text, 9)); }
 
 int harvest_alerts(plat::Window list, int columns) {
-    int rows = static_cast<int>(plat::send_message(list, plat::kLvmGetItemCount, 0, 0));
+    intptr_t count = 0;
+    if (!send_or_log("get_alarm_data", list, plat::kLvmGetItemCount, 0, 0, &count)) return -1;
+    int rows = static_cast<int>(count);
     // Fewer rows than were handled: the user cleared the list, and whatever
     // it holds now was raised since. (save2blk0 files no code twice.)
     if (rows < alarm_rows_done) alarm_rows_done = 0;
@@ -153,9 +155,10 @@ int unguarded::AlarmOnOff(tagCALCINFO* ci) {
         return -1;
     }
     int x = truncate_to_int(v);
-    plat::Window desktop = plat::desktop_window();
-    if (!desktop) return -1;
-    plat::Window alert = find_child_containing(desktop, kAlertTitle);
+    if (!plat::desktop_window()) return -1;
+    // The host's own alert window only: another program's window with a
+    // like title is never pressed.
+    plat::Window alert = find_own_top_window(kAlertTitle);
     if (!alert) {
         log_line(kMsgAlertWindowMissing);
         return -1;
@@ -166,10 +169,11 @@ int unguarded::AlarmOnOff(tagCALCINFO* ci) {
     if (!target) return -1;
     plat::Window foreground = plat::foreground_window();
     plat::set_foreground(foreground);
-    plat::send_message(target, plat::kWmLButtonDown, 0, 0);
-    plat::send_message(target, plat::kWmLButtonUp, 0, 0);
+    // A button that did not take the press is not released blindly.
+    bool pressed = send_or_log("AlarmOnOff", target, plat::kWmLButtonDown, 0, 0) &&
+                   send_or_log("AlarmOnOff", target, plat::kWmLButtonUp, 0, 0);
     plat::set_foreground(foreground);
-    return 0;
+    return pressed ? 0 : -1;
 }
 
 int unguarded::get_alarm_data(tagCALCINFO* ci) {

@@ -39,6 +39,11 @@ int unguarded::LKBS(tagCALCINFO* ci) {
         log_line("LKBS 参数1未定义(无K线或非数值),不操作");
         return -1;
     }
+    // The label names the order in the log: a call without one places none.
+    if (!ci->stock_label || !ci->stock_label[0]) {
+        log_line("LKBS 无证券代码,不操作");
+        return -1;
+    }
     int op = truncate_to_int(v);
     if (op == last_lk_op) {
         log_line_int("重复操作，返回", op);
@@ -70,9 +75,14 @@ int unguarded::LKBS(tagCALCINFO* ci) {
 
     plat::Window foreground = plat::foreground_window();
     plat::set_foreground(foreground);
-    plat::send_message(button, plat::kWmLButtonDown, 0, 0);
-    plat::send_message(button, plat::kWmLButtonUp, 0, 0);
+    // A press the terminal did not take is not released blindly; a release
+    // it did not answer may still click once it answers again, so the
+    // operation counts as done and is not repeated.
+    const bool down = send_or_log("LKBS", button, plat::kWmLButtonDown, 0, 0);
+    const bool up = down && send_or_log("LKBS", button, plat::kWmLButtonUp, 0, 0);
     plat::set_foreground(foreground);
+    if (down && !up) last_lk_op = op;
+    if (!up) return -1;
 
     int r = set_last_slot(*ci, static_cast<float>(op));
     last_lk_op = op;

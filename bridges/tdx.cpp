@@ -52,9 +52,24 @@ bool anchor_still_valid(const char* anchor_text) {
     return trade_anchor && plat::window_exists(trade_anchor) && window_text_equals(trade_anchor, anchor_text);
 }
 
-void type_into(plat::Window edit, const char* text) {
+// False when the terminal did not take the text in time (logged).
+bool type_into(const char* who, plat::Window edit, const char* text) {
     plat::set_foreground(edit);
-    plat::send_message(edit, plat::kWmSetText, 0, reinterpret_cast<intptr_t>(text));
+    return send_or_log(who, edit, plat::kWmSetText, 0, reinterpret_cast<intptr_t>(text));
+}
+
+// The click that gives the mouse back to the host's chart, only where the
+// cursor rests on a window of the host itself: over another program (an
+// order button of the terminal, say) it would act where the user did not
+// point.
+void click_if_over_host() {
+    plat::Window under = plat::window_under_cursor();
+    if (!under || plat::window_process_id(under) != plat::own_process_id()) {
+        log_line("TDXTrade 鼠标不在本程序窗口上,不点击");
+        return;
+    }
+    plat::mouse_button(plat::kMouseLeftDown);
+    plat::mouse_button(plat::kMouseLeftUp);
 }
 
 // A code to hand over: a null or empty label is none.
@@ -98,9 +113,9 @@ int unguarded::TDX(tagCALCINFO* ci) {
     }
     plat::Window code_edit = plat::first_child(owner);
     if (!code_edit) return -1;
-    type_into(code_edit, ci->stock_label);
+    const bool typed = type_into("TDX", code_edit, ci->stock_label);
     plat::set_foreground(foreground);
-    return 0;
+    return typed ? 0 : -1;
 }
 
 int unguarded::TDXTrade(tagCALCINFO* ci) {
@@ -149,18 +164,26 @@ int unguarded::TDXTrade(tagCALCINFO* ci) {
 
     plat::Window foreground = plat::foreground_window();
     plat::Window code_edit = nth_child(trade_panel, 2);
+    // A terminal that stops answering midway gets nothing more: no price
+    // after an unconfirmed code, no click after an unconfirmed text.
+    bool answered = true;
     if (code_edit) {
-        if (!control_text_equals(code_edit, ci->stock_label)) {
+        TextMatch code = control_text_matches("TDXTrade", code_edit, ci->stock_label);
+        if (code == TextMatch::no_answer) {
+            answered = false;
+        } else if (code == TextMatch::differs) {
             // A new code only: the terminal refills the panel, the price follows later.
-            type_into(code_edit, ci->stock_label);
+            answered = type_into("TDXTrade", code_edit, ci->stock_label);
         } else if (price > 0) {
             plat::Window price_edit = nth_child(trade_panel, mode != 0 ? 1 : 4);
-            if (price_edit && !control_text_equals(price_edit, s1)) type_into(price_edit, s1);
+            TextMatch shown = price_edit ? control_text_matches("TDXTrade", price_edit, s1) : TextMatch::equal;
+            answered = shown != TextMatch::no_answer &&
+                       (shown == TextMatch::equal || type_into("TDXTrade", price_edit, s1));
         }
     }
     plat::set_foreground(foreground);
-    plat::mouse_button(plat::kMouseLeftDown);
-    plat::mouse_button(plat::kMouseLeftUp);
+    if (!answered) return -1;
+    click_if_over_host();
     return 0;
 }
 

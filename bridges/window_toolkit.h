@@ -13,14 +13,24 @@
 constexpr size_t kWindowTextBytes = 255;  // title[255]: at most 254 characters seen
 constexpr size_t kModulePathBytes = 255;  // paths[255], CurrentPath[255], szPathName[255]
 constexpr size_t kListItemBytes = 40;     // the 32-bit LVITEMA written into the list's process
+constexpr size_t kListItem64Bytes = 56;   // the same in a 64-bit process
 constexpr size_t kListTextBytes = 512;    // item[512]: one cell's text
 constexpr size_t kListLineBytes = 300;    // s[300]: one logged row
 
 // The window's own text (GetWindowTextA) is non-empty and equals `text`.
 bool window_text_equals(plat::Window w, const char* text);
-// The control's text (WM_GETTEXT into a zeroed 255-byte buffer) equals
-// `text`; an empty control equals only the empty text.
-bool control_text_equals(plat::Window w, const char* text);
+// Whether the control's text (WM_GETTEXT into a zeroed 255-byte buffer)
+// equals `text`; an empty control equals only the empty text. `no_answer`
+// when the control's program did not answer in time (logged for `who`).
+enum class TextMatch { equal, differs, no_answer };
+TextMatch control_text_matches(const char* who, plat::Window w, const char* text);
+
+// A message to another program's window, waited for at most
+// plat::kSendWaitMs. When it does not answer, logs `who` with
+// "对方程序无响应,操作中止" and returns false: the caller then does nothing
+// more of what it was doing.
+bool send_or_log(const char* who, plat::Window w, unsigned message, uintptr_t wparam, intptr_t lparam,
+                 intptr_t* result = nullptr);
 
 // Path of the main executable of process `pid` into `out` (255 bytes).
 // Returns its length, 0 (buffer untouched) on failure.
@@ -42,7 +52,9 @@ plat::Window find_child_containing(plat::Window parent, const char* text);
 plat::Window nth_child(plat::Window parent, int n);
 
 // One pass over a list view in another process: the process opened, one
-// block for the LVITEMA and one for the cell text allocated inside it. The
+// block for the LVITEMA and one for the cell text allocated inside it. A
+// 64-bit process (the host is 32-bit) gets the LVITEMA of its own layout,
+// which holds the text block's address in 8 bytes. The
 // pass is closed when the reader goes out of scope, also when an exception
 // leaves it, so no block stays behind in the other process.
 struct ListReader {
@@ -51,18 +63,21 @@ struct ListReader {
     plat::Process* process = nullptr;
     uint32_t item_block = 0;
     uint32_t text_block = 0;
+    bool wide = false;  // the list's process is 64-bit
 
     ListReader() = default;
     ListReader(const ListReader&) = delete;
     ListReader& operator=(const ListReader&) = delete;
     ~ListReader();
 };
-// Opens the pass. When the process cannot be opened or a block cannot be
-// allocated, logs why, releases what it took and returns false: the list is
-// then never sent an address.
+// Opens the pass. When the list does not answer, its process cannot be
+// opened, its bitness is unknown, or a block cannot be allocated where the
+// list can be given its address, logs why, releases what it took and
+// returns false: the list is then never sent an address.
 bool open_list_reader(plat::Window list, ListReader* r);
 // Reads the cell at (row, column) into `item`, always NUL-terminated. False
-// when the LVITEMA could not be written or the text read back.
+// when the LVITEMA could not be written, the list did not answer in time
+// (logged) or the text could not be read back.
 bool read_cell(ListReader& r, int row, int column, char (&item)[kListTextBytes]);
 // Releases both remote blocks and closes the process.
 void close_list_reader(ListReader& r);

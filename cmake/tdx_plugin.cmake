@@ -2,7 +2,8 @@
 # plug-in interface, a thin front end (tdx_plugin/) over the routines that
 # TARVEX.dll runs, for whichever Windows this build targets (the terminal and
 # its plug-ins are 32-bit in the classic terminals, 64-bit in the current
-# ones). Its only export is RegisterTdxFunc. Also the TDX-shaped host test.
+# ones). Its only export is RegisterTdxFunc. Also the TDX-shaped host test,
+# and on the 64-bit build the terminal stand-in of the Wine suite.
 
 # The routines and what they rely on: nothing of the host's files or windows.
 set(TDX_ROUTINE_SOURCES
@@ -31,3 +32,12 @@ target_link_options(TARVEX_TDX PRIVATE ${TDX_STATIC_RUNTIME})
 add_executable(tdx_host ${CMAKE_SOURCE_DIR}/tests/tdx_host/tdx_host.cpp $<TARGET_OBJECTS:tdx_routines>)
 target_link_options(tdx_host PRIVATE ${TDX_STATIC_RUNTIME})
 add_dependencies(tdx_host TARVEX_TDX)
+
+# The TDX terminal stand-in of the Wine suite as a 64-bit program, as the
+# current terminals are: its position list is read by the 32-bit library.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  add_executable(tdx_terminal64 WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/tdx_terminal.cpp)
+  set_target_properties(tdx_terminal64 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
+  target_link_libraries(tdx_terminal64 PRIVATE comctl32)
+  target_link_options(tdx_terminal64 PRIVATE ${TDX_STATIC_RUNTIME})
+endif()

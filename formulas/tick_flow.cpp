@@ -54,7 +54,7 @@ int unguarded::FB(tagCALCINFO* ci) {
     }
     // A call that cannot count takes no slot.
     if (!ci->param1 || !ci->param2 || !ci->ext_records || !ci->bars || ci->data_count < 1) return -1;
-    int s = skcode2fbno(ci->stock_label ? ci->stock_label : "");
+    int s = skcode2fbno(ci->stock_label ? ci->stock_label : "", ci->label_flag);
     if (s < 0) return -1;
     // The slot is used only within this call: no insertion can move it meanwhile.
     TickFlowSlot& slot = tick_flow_slot(s);

@@ -36,14 +36,18 @@ void log_escaped_exception(const char* name, const char* why) noexcept {
 
 int guarded_formula(const char* name, tagCALCINFO* ci, int (*routine)(tagCALCINFO*)) noexcept {
     return catch_all(name, [&] {
-        // No series to protect: nothing is written either way. (The exports
+        // No slot to protect: nothing is written either way. (The exports
         // that ignore their record are also called without one.)
-        if (!ci || !ci->result || ci->data_count < 1) return routine(ci);
-        std::vector<float> slots(ci->result, ci->result + ci->data_count);
+        if (!ci || ci->data_count < 1) return routine(ci);
+        // A record without a result series is none the host makes; its
+        // routine still writes into a series of its own, which nobody
+        // reads, never through the null pointer.
+        std::vector<float> slots = ci->result ? std::vector<float>(ci->result, ci->result + ci->data_count)
+                                              : std::vector<float>(static_cast<size_t>(ci->data_count), 0.0f);
         tagCALCINFO work = *ci;
         work.result = slots.data();
         int r = routine(&work);
-        std::copy(slots.begin(), slots.end(), ci->result);
+        if (ci->result) std::copy(slots.begin(), slots.end(), ci->result);
         return r;
     });
 }

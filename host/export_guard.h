@@ -26,7 +26,8 @@ int savedata0(char* name, long time, char* code, float value);
 // the host's; the host's slots receive that copy only when the routine
 // returns. Whatever it throws is caught: one log line "<name> 异常退出: why"
 // and -1, the host's slots untouched. A null record goes to the routine as
-// it is: the exports that ignore their record take none.
+// it is: the exports that ignore their record take none. A record with bars
+// but a null result series gets a scratch series, discarded afterwards.
 int guarded_formula(const char* name, tagCALCINFO* ci, int (*routine)(tagCALCINFO*)) noexcept;
 
 // The log line of a caught exception: "<name> 异常退出: <why>".

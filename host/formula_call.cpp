@@ -23,13 +23,13 @@ int truncate_to_int(float v) {
 }
 
 int set_last_slot(const tagCALCINFO& ci, float v) {
-    if (ci.data_count < 1) return -1;
+    if (ci.data_count < 1 || !ci.result) return -1;
     ci.result[ci.data_count - 1] = v;
     return ci.data_count - 1;
 }
 
 int fill_all_slots(const tagCALCINFO& ci, float v) {
-    if (ci.data_count < 1) return -1;
+    if (ci.data_count < 1 || !ci.result) return -1;
     for (int i = 0; i < ci.data_count; ++i) ci.result[i] = v;
     return 0;
 }

@@ -37,10 +37,10 @@ inline float param_first(const float* p) { return p[0]; }
 int truncate_to_int(float v);
 
 // Shape 1: result[data_count - 1] = v; returns data_count - 1. With no slot
-// (data_count < 1) nothing is written and -1 is returned.
+// (data_count < 1, or no result series) nothing is written and -1 is returned.
 int set_last_slot(const tagCALCINFO& ci, float v);
 
-// Shape 2: every slot = v; returns 0, or -1 when there is no slot.
+// Shape 2: every slot = v; returns 0, or -1 when there is no slot (or no series).
 int fill_all_slots(const tagCALCINFO& ci, float v);
 
 // Index of the last bar, or -1 when the record holds none.

@@ -39,18 +39,31 @@ Window find_top_window(const char* class_name, const char* title);
 // FindWindowExA(parent, none, class, title): among the direct children.
 Window find_child_window(Window parent, const char* class_name, const char* title);
 
-// SendMessageA and PostMessageA. `lparam` may carry a pointer of this process
-// (WM_SETTEXT, WM_GETTEXT) or an address in the window's process.
-intptr_t send_message(Window w, unsigned message, uintptr_t wparam, intptr_t lparam);
+// A message sent and waited for, but never longer than kSendWaitMs:
+// SendMessageTimeoutA with SMTO_ABORTIFHUNG, so that another program whose
+// window thread stops answering cannot stop the host's calculation thread
+// with it. False when the window did not answer in time (or is gone); the
+// window's answer goes to `*result` when given. `lparam` may carry a pointer
+// of this process (WM_SETTEXT, WM_GETTEXT) or an address in the window's
+// process. A message that timed out may still be handled once the window's
+// thread answers again.
+constexpr unsigned kSendWaitMs = 3000;
+bool send_message(Window w, unsigned message, uintptr_t wparam, intptr_t lparam, intptr_t* result = nullptr);
+// PostMessageA: queued, never waited for.
 bool post_message(uint32_t window, unsigned message, uint32_t wparam, int32_t lparam);
 
 Window foreground_window();
 bool set_foreground(Window w);
 // mouse_event(flags, 0, 0, 0, 0): a button event at the cursor.
 void mouse_button(uint32_t flags);
+// The window under the mouse cursor (GetCursorPos, WindowFromPoint), 0 when
+// there is none or the cursor cannot be read.
+Window window_under_cursor();
 
 // Process owning a window (GetWindowThreadProcessId); 0 when unknown.
 uint32_t window_process_id(Window w);
+// This process's id (GetCurrentProcessId), as window_process_id names it.
+uint32_t own_process_id();
 
 struct Process;
 Process* open_process(uint32_t pid, uint32_t access);
@@ -59,6 +72,12 @@ void close_process(Process* p);
 // handles), then GetModuleFileNameExA of the first one into `cap` bytes.
 // Returns the length, 0 on failure.
 size_t main_module_path(Process* p, char* out, size_t cap);
+// Whether the process runs 64-bit code while this one is a 32-bit process:
+// IsWow64Process (looked up at run time, as Windows before XP SP2 lacks
+// it) on this process and on the other one. A 32-bit Windows, or a Windows
+// without the call, runs no 64-bit processes; `unknown` when a call fails.
+enum class Bitness { same, wider, unknown };
+Bitness process_bitness(Process* p);
 // Memory inside the other process: VirtualAllocEx (MEM_COMMIT,
 // PAGE_READWRITE) giving the block's 32-bit address or 0, VirtualFreeEx with
 // MEM_RELEASE, and whole-block copies in and out.

@@ -41,6 +41,10 @@ int g_allocations = 0;
 int g_stray = 0;
 std::vector<std::string> g_record;
 long g_remote_reads = 0;
+std::map<uint32_t, int> g_answers_left;  // by process: messages it still answers before it hangs
+std::set<uint32_t> g_wide;                // processes running 64-bit code
+Window g_under_cursor = 0;
+uint32_t g_own_pid = 8;
 int g_open_processes = 0;           // opened and not closed yet
 std::set<uint32_t> g_allocated;     // blocks of remote_alloc not freed yet
 const uint64_t kAddressSpaceEnd = 0x80000000;  // a 32-bit process's user addresses
@@ -94,10 +98,15 @@ uint32_t read_u32(const unsigned char* p) {
     return v;
 }
 
+// The LVITEMA as the list's process lays it out: pszText and cchTextMax at
+// 20 and 24 in a 32-bit process, at 24 (8 bytes) and 32 in a 64-bit one.
 intptr_t list_item_text(Win& list, uintptr_t row, intptr_t address) {
-    unsigned char* item = block_bytes(list.pid, static_cast<uint32_t>(address), 40);
+    const bool wide = g_wide.count(list.pid) != 0;
+    unsigned char* item = block_bytes(list.pid, static_cast<uint32_t>(address), wide ? 56 : 40);
     if (!item) return ++g_stray, 0;
-    uint32_t column = read_u32(item + 8), text_at = read_u32(item + 20), text_max = read_u32(item + 24);
+    uint32_t column = read_u32(item + 8);
+    uint32_t text_at = read_u32(item + (wide ? 24 : 20)), text_max = read_u32(item + (wide ? 32 : 24));
+    if (wide && read_u32(item + 28) != 0) return ++g_stray, 0;  // above 4 GiB: no block of ours
     unsigned char* text = block_bytes(list.pid, text_at, text_max);
     if (!text || text_max == 0) return ++g_stray, 0;
     std::string cell;
@@ -106,6 +115,30 @@ intptr_t list_item_text(Win& list, uintptr_t row, intptr_t address) {
     std::memcpy(text, cell.data(), n);
     text[n] = '\0';
     return static_cast<intptr_t>(n);
+}
+
+// What a window of the scripted desktop answers to a message, and records.
+intptr_t answer_message(Win& window, const std::string& id, unsigned message, uintptr_t wparam, intptr_t lparam) {
+    using namespace plat;
+    Win* me = &window;
+    switch (message) {
+    case kWmSetText:
+        me->text = reinterpret_cast<const char*>(lparam);
+        g_record.push_back(id + " settext " + me->text);
+        return 1;
+    case kWmGetText: {
+        if (wparam == 0) return 0;
+        size_t n = me->text.size() < wparam - 1 ? me->text.size() : wparam - 1;
+        std::memcpy(reinterpret_cast<char*>(lparam), me->text.data(), n);
+        reinterpret_cast<char*>(lparam)[n] = '\0';
+        return static_cast<intptr_t>(n);
+    }
+    case kWmLButtonDown: g_record.push_back(id + " down"); return 0;
+    case kWmLButtonUp: g_record.push_back(id + " up"); return 0;
+    case kLvmGetItemCount: return static_cast<intptr_t>(me->cells.size());
+    case kLvmGetItemTextA: return list_item_text(*me, wparam, lparam);
+    default: return 0;
+    }
 }
 
 bool matches(const Win& w, const char* class_name, const char* title) {
@@ -174,29 +207,22 @@ Window find_child_window(Window parent, const char* class_name, const char* titl
     return find_among(parent, class_name, title);
 }
 
-intptr_t send_message(Window w, unsigned message, uintptr_t wparam, intptr_t lparam) {
+bool send_message(Window w, unsigned message, uintptr_t wparam, intptr_t lparam, intptr_t* result) {
     Win* me = find(w);
-    if (!me) return 0;
+    if (!me) return false;
     std::string id = std::to_string(w);
-    switch (message) {
-    case kWmSetText:
-        me->text = reinterpret_cast<const char*>(lparam);
-        g_record.push_back(id + " settext " + me->text);
-        return 1;
-    case kWmGetText: {
-        if (wparam == 0) return 0;
-        size_t n = me->text.size() < wparam - 1 ? me->text.size() : wparam - 1;
-        std::memcpy(reinterpret_cast<char*>(lparam), me->text.data(), n);
-        reinterpret_cast<char*>(lparam)[n] = '\0';
-        return static_cast<intptr_t>(n);
+    auto hang = g_answers_left.find(me->pid);
+    if (hang != g_answers_left.end() && hang->second-- <= 0) {
+        g_record.push_back(id + " timeout " + std::to_string(message));
+        return false;
     }
-    case kWmLButtonDown: g_record.push_back(id + " down"); return 0;
-    case kWmLButtonUp: g_record.push_back(id + " up"); return 0;
-    case kLvmGetItemCount: return static_cast<intptr_t>(me->cells.size());
-    case kLvmGetItemTextA: return list_item_text(*me, wparam, lparam);
-    default: return 0;
-    }
+    intptr_t answer = answer_message(*me, id, message, wparam, lparam);
+    if (result) *result = answer;
+    return true;
 }
+
+Window window_under_cursor() { return g_under_cursor; }
+uint32_t own_process_id() { return g_own_pid; }
 
 bool post_message(uint32_t window, unsigned message, uint32_t wparam, int32_t lparam) {
     if (!find(window)) return false;
@@ -241,8 +267,11 @@ size_t main_module_path(Process* p, char* out, size_t cap) {
     return n;
 }
 
+Bitness process_bitness(Process* p) { return g_wide.count(p->pid) ? Bitness::wider : Bitness::same; }
+
 uint32_t remote_alloc(Process* p, size_t bytes) {
     if (++g_allocations == g_faults.alloc_fails_at) return 0;
+    if (g_faults.alloc_high) g_next_address = 0x80000000u;
     // The next free page: never over memory a test gave a process.
     auto taken = [](uint32_t at) {
         auto it = g_blocks.upper_bound(at);
@@ -330,6 +359,10 @@ void reset() {
     g_stray = 0;
     g_record.clear();
     g_remote_reads = 0;
+    g_answers_left.clear();
+    g_wide.clear();
+    g_under_cursor = 0;
+    g_own_pid = 8;
 }
 
 Window add_window(Window parent, const char* class_name, const char* text, uint32_t pid) {
@@ -372,6 +405,11 @@ void set_cells(Window list, const std::vector<std::vector<std::string>>& rows) {
 }
 
 void set_main_module(uint32_t pid, const char* path) { g_modules[pid] = path; }
+
+void hang_after(uint32_t pid, int answers) { g_answers_left[pid] = answers; }
+void set_wide_process(uint32_t pid) { g_wide.insert(pid); }
+void set_window_under_cursor(Window w) { g_under_cursor = w; }
+void set_own_process(uint32_t pid) { g_own_pid = pid; }
 
 void set_faults(const Faults& f) {
     g_faults = f;

@@ -23,6 +23,15 @@ void destroy_window(plat::Window w);
 // block addresses written into the list's process.
 void set_cells(plat::Window list, const std::vector<std::vector<std::string>>& rows);
 void set_main_module(uint32_t pid, const char* path);
+// Process `pid` answers `answers` more messages, then its window thread
+// stops answering: every later send to its windows times out.
+void hang_after(uint32_t pid, int answers);
+// Process `pid` runs 64-bit code: its list views read the 64-bit LVITEMA.
+void set_wide_process(uint32_t pid);
+// The window under the mouse cursor (0: none).
+void set_window_under_cursor(plat::Window w);
+// The id of the process the library runs in (8 unless set).
+void set_own_process(uint32_t pid);
 
 // Injected failures of the process services.
 struct Faults {
@@ -30,11 +39,13 @@ struct Faults {
     int alloc_fails_at = 0;  // 1-based allocation that fails; 0: none
     bool write_fails = false;
     bool start_fails = false;  // start_program
+    bool alloc_high = false;   // remote_alloc gives blocks from 2 GiB on
 };
 void set_faults(const Faults& f);
 
-// What happened: "settext <text>", "click", "foreground" lines with the
-// window's text first, "run <command> <show>" for each program started, and
+// What happened: "<window> settext <text>", "<window> down", "<window> up",
+// "<window> timeout <message>", "mouse <flags>", "run <command> <show>" for
+// each program started, and
 // the process blocks still allocated.
 const std::vector<std::string>& record();
 int live_remote_blocks();

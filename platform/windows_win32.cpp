@@ -43,8 +43,11 @@ Window find_child_window(Window parent, const char* class_name, const char* titl
     return handle(FindWindowExA(hwnd(parent), nullptr, class_name, title));
 }
 
-intptr_t send_message(Window w, unsigned message, uintptr_t wparam, intptr_t lparam) {
-    return SendMessageA(hwnd(w), message, wparam, lparam);
+bool send_message(Window w, unsigned message, uintptr_t wparam, intptr_t lparam, intptr_t* result) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(hwnd(w), message, wparam, lparam, SMTO_ABORTIFHUNG, kSendWaitMs, &answer)) return false;
+    if (result) *result = static_cast<intptr_t>(answer);
+    return true;
 }
 
 bool post_message(uint32_t window, unsigned message, uint32_t wparam, int32_t lparam) {
@@ -55,11 +58,19 @@ Window foreground_window() { return handle(GetForegroundWindow()); }
 bool set_foreground(Window w) { return SetForegroundWindow(hwnd(w)) != 0; }
 void mouse_button(uint32_t flags) { ::mouse_event(flags, 0, 0, 0, 0); }
 
+Window window_under_cursor() {
+    POINT at;
+    if (!GetCursorPos(&at)) return 0;
+    return handle(WindowFromPoint(at));
+}
+
 uint32_t window_process_id(Window w) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd(w), &pid);
     return pid;
 }
+
+uint32_t own_process_id() { return GetCurrentProcessId(); }
 
 Process* open_process(uint32_t pid, uint32_t access) {
     HANDLE h = OpenProcess(access, FALSE, pid);
@@ -85,6 +96,19 @@ size_t main_module_path(Process* p, char* out, size_t cap) {
     std::memcpy(out, name, len);
     out[len] = '\0';
     return len;
+}
+
+Bitness process_bitness(Process* p) {
+    using IsWow64 = BOOL(WINAPI*)(HANDLE, PBOOL);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    IsWow64 is_wow64 = kernel ? reinterpret_cast<IsWow64>(reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")))
+                              : nullptr;
+    if (!is_wow64) return Bitness::same;  // before XP SP2: a 32-bit Windows
+    BOOL own = FALSE, other = FALSE;
+    if (!is_wow64(GetCurrentProcess(), &own) || !is_wow64(p->h, &other)) return Bitness::unknown;
+    // This process is 32-bit: not under WOW64 means a 32-bit Windows, where
+    // every process is 32-bit; under WOW64, a target outside it is 64-bit.
+    return own && !other ? Bitness::wider : Bitness::same;
 }
 
 uint32_t remote_alloc(Process* p, size_t bytes) {

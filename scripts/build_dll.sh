@@ -2,7 +2,8 @@
 # Cross-builds TARVEX.dll, the harness and the Wine suite into build/win32,
 # with SQLite's amalgamation made once into build/sqlite, and the TDX
 # plug-in TARVEX_TDX.dll with its TDX-shaped host test in both builds:
-# build/win32 (32-bit) and build/win64 (64-bit, nothing else).
+# build/win32 (32-bit) and build/win64 (64-bit, with the 64-bit TDX
+# terminal stand-in of the Wine suite).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/sqlite_amalgamation.sh" "$top/build/sqlite"

@@ -31,14 +31,20 @@ TEST(Codes, PrefixesAndNumbers) {
 
 TEST_F(HostTest, SlotTableSortedAndBounded) {
     reset_tick_flow_slots();
-    for (auto step : {std::make_pair("600000", 0), {"000001", 0}, {"300001", 1}, {"600000", 2}, {"SZ000001", 0}})
-        EXPECT_EQ(skcode2fbno(step.first), step.second) << step.first;
+    // Keyed by market and number: the index SH000001 and the share
+    // SZ000001 count apart, a prefixed label meets its plain twin, and
+    // letter-led labels part by their letters.
+    struct { const char* code; int flag, slot; } steps[] = {
+        {"600000", 0, 0}, {"000001", 0, 1}, {"000001", 1, 0}, {"SZ000001", 0, 2}, {"SH600000", 0, 1},
+        {"IF2401", 0, 0}, {"IC2401", 0, 0}, {"300001", 0, 5}, {"SH000001", 0, 2}};
+    for (const auto& s : steps) EXPECT_EQ(skcode2fbno(s.code, s.flag), s.slot) << s.code << " " << s.flag;
+    EXPECT_EQ(tick_flow_slot_count(), 6);
     reset_tick_flow_slots();
-    for (int n = 0; n < kTickFlowSlotLimit; ++n) ASSERT_EQ(skcode2fbno(std::to_string(2 * n).c_str()), n);
-    EXPECT_EQ(skcode2fbno("1"), -1);  // the 4001st code is refused
+    for (int n = 0; n < kTickFlowSlotLimit; ++n) ASSERT_EQ(skcode2fbno(std::to_string(2 * n).c_str(), 0), n);
+    EXPECT_EQ(skcode2fbno("1", 0), -1);  // the 4001st code is refused
     EXPECT_EQ(tick_flow_slot_count(), kTickFlowSlotLimit);
     EXPECT_NE(log_text().find("-> skcode2fbno 错误,skcode= 1"), std::string::npos);
-    EXPECT_EQ(skcode2fbno("7998"), 3999);
+    EXPECT_EQ(skcode2fbno("7998", 0), 3999);
     reset_tick_flow_slots();
 }
 

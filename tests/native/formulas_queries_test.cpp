@@ -39,11 +39,16 @@ TEST_F(HostTest, FbCountsEachTickOnceAndRefusesWithoutASlot) {
     reset_tick_flow_slots();
     struct Step { const char* code; int n; float price, sum; };
     for (const Step& s : {Step{"600000", 100, 10.08f, 100}, {"000001", 3, 10.01f, -1}, {"600000", 105, 10.02f, 95},
-                          {"600000", 50, 10.08f, 95}, {"600000", 105, 10.08f, 95}, {"SH600000", 2, 10.08f, 2}}) {
+                          {"600000", 50, 10.08f, 95}, {"600000", 105, 10.08f, 95}, {"SH600000", 107, 10.08f, 97}}) {
         Chart c = ticks(s.code, s.n, s.price);
         EXPECT_EQ(FB(&c.ci()), s.n - 1);
         EXPECT_EQ(c.result[s.n - 1], s.sum) << s.code << " " << s.n;
     }
+    // The index SH000001 keeps its own slot beside the share SZ000001.
+    Chart index = ticks("000001", 3, 10.08f);
+    index.label_flag = 1;
+    EXPECT_EQ(FB(&index.ci()), 2);
+    EXPECT_EQ(index.result[2], 3.0f);
     Chart k = ticks("600001", 4, 10.05f);
     k.constant(-10.0f);  // one element: ASan sees any read past it
     EXPECT_EQ(FB(&k.ci()), 3);
@@ -55,7 +60,7 @@ TEST_F(HostTest, FbCountsEachTickOnceAndRefusesWithoutASlot) {
         EXPECT_EQ(FB(&x.ci()), -1);
     }
     EXPECT_NE(log_text().find("-> FB 调用失败,不是分笔周期"), std::string::npos);
-    EXPECT_EQ(tick_flow_slot_count(), 4);  // 0, 1, 600000, 600001: none for the refused calls
+    EXPECT_EQ(tick_flow_slot_count(), 4);  // SH000001, SH600000, SH600001, SZ000001: none for the refused calls
     reset_tick_flow_slots();
 }
 

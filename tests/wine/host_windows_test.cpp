@@ -47,9 +47,14 @@ WINE_TEST(host_windows_alarm_switch_alert_rows_and_sprite) {
         CHECK_EQ(presses_seen, p.pressed);
     }
 
+    remove_file(kLookalikeRecord);
     Fixture fake = start_fixture("alert_window.exe", "", kAlertWindowTitle);
     HWND fake_top = fake.top;
     CHECK(z_position(fake_top) >= 0 && z_position(fake_top) < z_position(host.alert));
+    // First in Z order, but another program's: AlarmOnOff presses the host's own.
+    presses_seen.clear();
+    CHECK_EQ(call_with("AlarmOnOff", "600000", 1), 0);
+    CHECK_EQ(presses_seen, std::string("启动预警\n"));
 
     const char* rows[][kAlertColumns] = {{"600000", "突破", "03-15 10:30:00", "10.5"},
                                          {"600000", "突破", "03-15 10:31:00", "10.6"},  // already filed
@@ -88,8 +93,9 @@ WINE_TEST(host_windows_alarm_switch_alert_rows_and_sprite) {
     clear_log();
     CHECK_EQ(call_with("get_alarm_data", "600001"), -1);
     CHECK_EQ(call_with("GetSmartMsg", "600000"), -1);
-    stop_fixture(fake);
     CHECK_EQ(call_with("AlarmOnOff", "600000", 1), -1);
+    stop_fixture(fake);
+    CHECK(read_bytes(kLookalikeRecord).empty());
     log = log_text();
     for (const char* m : {"-> 没找到窗口句柄", "-> 未找到短线精灵", "-> 未找到预警窗口"}) CHECK(log.find(m) != std::string::npos);
     CHECK(!file_exists("userdata\\block\\假预警.BLK"));

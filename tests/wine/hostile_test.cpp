@@ -20,6 +20,8 @@
 #include "host/export_table.h"
 #include "tests/invest_alarm_bytes.h"
 #include "tests/stock_info_bytes.h"
+#include "tests/wine/fixture_process.h"
+#include "tests/wine/fixtures/terminals.h"
 #include "tests/wine/wine_check.h"
 #include "tools/harness/lib/dll_host.h"
 
@@ -372,5 +374,88 @@ WINE_TEST(hostile_arguments_reach_savedata0_safely) {
             }
     std::printf("  %d hostile savedata0 calls\n", calls);
     check_nothing_new_outside(before);
+    SetUnhandledExceptionFilter(old);
+}
+
+// Every export with the parameters that make it act, against running
+// stand-ins (the TDX and 雷凯 terminals, the host's alert window), with one
+// field of the record null or empty at a time: nothing faults, and a record
+// without a code presses, types and clicks nothing.
+WINE_TEST(hostile_null_fields_with_acting_parameters) {
+    LPTOP_LEVEL_EXCEPTION_FILTER old = SetUnhandledExceptionFilter(report_crash);
+    plant_host_files();
+    remove_file(kTdxRecord);
+    remove_file(kLkRecord);
+    Fixture tdx = start_fixture("tdx_terminal.exe", "", "敌意测试终端 - 网上交易");
+    Fixture lk = start_fixture("lk_terminal.exe", "", kLkTitle);
+    HostWindows host = open_host_windows();
+    struct Field {
+        const char* what;
+        void (*change)(Hostile&, tagCALCINFO&);
+        bool no_code;
+    } fields[] = {
+        {"nothing", [](Hostile&, tagCALCINFO&) {}, false},
+        {"label null", [](Hostile&, tagCALCINFO& ci) { ci.stock_label = nullptr; }, true},
+        {"label empty", [](Hostile&, tagCALCINFO& ci) { ci.stock_label = ""; }, true},
+        {"bars null", [](Hostile&, tagCALCINFO& ci) { ci.bars = nullptr; }, false},
+        {"ext records null", [](Hostile&, tagCALCINFO& ci) { ci.ext_records = nullptr; }, false},
+        {"param1 null", [](Hostile&, tagCALCINFO& ci) { ci.param1 = nullptr; }, false},
+        {"param2 null", [](Hostile&, tagCALCINFO& ci) { ci.param2 = nullptr; }, false},
+        {"param3 null", [](Hostile&, tagCALCINFO& ci) { ci.param3 = nullptr; }, false},
+        {"param4 null", [](Hostile&, tagCALCINFO& ci) { ci.param4 = nullptr; }, false},
+        {"result null", [](Hostile&, tagCALCINFO& ci) { ci.result = nullptr; }, false},
+        {"no bars", [](Hostile&, tagCALCINFO& ci) { ci.data_count = 0; }, false},
+    };
+    auto acted = [] {
+        return read_bytes(kTdxRecord).size() + read_bytes(kLkRecord).size() + host_window_presses().size();
+    };
+    int calls = 0, labels = 0;
+    for (int i = 0; i < kExportCount; ++i) {
+        const ExportEntry& e = kExportTable[i];
+        if (!e.built || e.arg_bytes != 4) continue;
+        const std::string name = e.function;
+        for (size_t f = 0; f < sizeof fields / sizeof *fields; ++f) {
+            Hostile h;
+            h.what = fields[f].what;
+            if (name == "LKBS") h.value = static_cast<float>(f % 8 + 1);  // never the operation just done
+            if (name == "TDXTrade") h.value = 10.5f;
+            if (name == "FB") h.period = kPeriodTick;
+            // The bridges act once per security: a code of its own per call.
+            if (name == "TDX" || name == "TDXTrade" || name == "get_alarm_data") h.label = std::to_string(610000 + labels++);
+            const bool window_export = name == "LKBS" || name == "TDX" || name == "TDXTrade" || name == "AlarmOnOff";
+            if (name == "LKBS" && f == 0) {  // another operation first: the first row is never a repeat
+                Hostile prime;
+                prime.value = 8;
+                Record p(prime);
+                Job job;
+                job.symbol = e.symbol;
+                job.ci = &p.ci;
+                run_watched(job, "LKBS 8 first");
+            }
+            Record r(h);
+            fields[f].change(h, r.ci);
+            std::string what = name + " with " + fields[f].what;
+            if (window_export) Sleep(150);  // input events of the row before arrive first
+            size_t before = acted();
+            Job job;
+            job.symbol = e.symbol;
+            job.ci = &r.ci;
+            if (!run_watched(job, what)) continue;
+            ++calls;
+            if (!r.fences_intact()) report_failure(__FILE__, __LINE__, "slot outside the series written: " + what);
+            if (job.returned < -1 || job.returned >= h.count)
+                report_failure(__FILE__, __LINE__, "returned " + std::to_string(job.returned) + ": " + what);
+            if (window_export) Sleep(150);  // a late input event would show here
+            if (fields[f].no_code && window_export && name != "AlarmOnOff" && acted() != before)
+                report_failure(__FILE__, __LINE__, "acted without a code: " + what);
+            if (f == 0 && window_export && acted() == before)  // else the row proves nothing
+                report_failure(__FILE__, __LINE__, "did not act: " + what);
+        }
+    }
+    std::printf("  %d calls with a null field\n", calls);
+    close_host_windows(host);
+    stop_fixture(tdx);
+    stop_fixture(lk);
+    remove_file("TARVEX.ini");
     SetUnhandledExceptionFilter(old);
 }

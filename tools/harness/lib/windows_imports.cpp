@@ -20,7 +20,7 @@ const DllFunctions kXpSp3[] = {
      "AreFileApisANSI CloseHandle CreateDirectoryA CreateFileA CreateFileMappingA CreateFileMappingW CreateFileW CreateMutexW "
      "CreateSemaphoreW DeleteCriticalSection DeleteFileA DeleteFileW EnterCriticalSection FindClose FindFirstFileA "
      "FindNextFileA FlushFileBuffers "
-     "FlushViewOfFile FormatMessageA FormatMessageW FreeLibrary GetCurrentProcessId GetCurrentThreadId "
+     "FlushViewOfFile FormatMessageA FormatMessageW FreeLibrary GetCurrentProcess GetCurrentProcessId GetCurrentThreadId "
      "GetDiskFreeSpaceA GetDiskFreeSpaceW GetFileAttributesA GetFileAttributesExA GetFileAttributesExW GetFileAttributesW GetFileSize GetFileTime "
      "GetFullPathNameA GetFullPathNameW GetLastError GetModuleFileNameA GetModuleHandleA GetModuleHandleW "
      "GetPrivateProfileStringA GetProcAddress GetProcessHeap GetStartupInfoA GetSystemInfo GetSystemTime GetVersionExA "
@@ -33,8 +33,9 @@ const DllFunctions kXpSp3[] = {
      "UnlockFileEx UnmapViewOfFile VirtualAllocEx VirtualFreeEx VirtualProtect VirtualQuery VirtualQueryEx "
      "WaitForSingleObject WaitForSingleObjectEx WideCharToMultiByte WinExec WriteFile WriteProcessMemory"},
     {"user32.dll",
-     "FindWindowA FindWindowExA GetDesktopWindow GetForegroundWindow GetParent GetWindow GetWindowTextA "
-     "GetWindowThreadProcessId IsWindow PostMessageA SendMessageA SetForegroundWindow mouse_event"},
+     "FindWindowA FindWindowExA GetCursorPos GetDesktopWindow GetForegroundWindow GetParent GetWindow GetWindowTextA "
+     "GetWindowThreadProcessId IsWindow PostMessageA SendMessageA SendMessageTimeoutA SetForegroundWindow "
+     "WindowFromPoint mouse_event"},
     {"psapi.dll", "EnumProcessModules GetModuleFileNameExA GetModuleFileNameExW GetModuleBaseNameA EnumProcesses"},
     {"msvcrt.dll",
      "__getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __set_app_type __setusermatherr "
