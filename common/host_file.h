@@ -23,12 +23,13 @@ bool read_whole_file(const char* path, std::vector<unsigned char>* out);
 // is already there is not written again. False when the new content could
 // not be put in place; the file then holds exactly what it held before.
 bool replace_file_contents(const char* path, const void* bytes, size_t size);
-// In a rehearsal (common/rehearsal.h) the two above log the rewrite and
-// report it done, leaving the file as it is. This one writes in a
-// rehearsal too: for a file that only this library reads (a cache).
-bool replace_own_file_contents(const char* path, const void* bytes, size_t size);
 // The same for a caller that has just read the file whole into `old`
 // (read_whole_file said true): the file is not read a second time. `old`
 // then decides what is unchanged and is what a failed write in place puts
 // back.
 bool replace_file_contents(const char* path, const void* bytes, size_t size, const std::vector<unsigned char>& old);
+
+// In a rehearsal (common/rehearsal.h) both forms above log the rewrite and
+// report it done, leaving the file as it is. This one writes in a
+// rehearsal too: for a file that only this library reads (a cache).
+bool replace_own_file_contents(const char* path, const void* bytes, size_t size);
