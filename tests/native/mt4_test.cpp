@@ -77,7 +77,7 @@ TEST_F(HostTest, Save2Mt4RehearsedWritesAndPostsNothing) {
     EXPECT_FALSE(exists("SH6000001440.HST"));
     EXPECT_TRUE(plat_windows_testing::record().empty());
     const std::string log = log_text();
-    for (const std::string line : {"-> 演练: Save2Mt4 会改写 " + win("SH6000001440.HST") + " (",
+    for (const std::string& line : {"-> 演练: Save2Mt4 会改写 " + win("SH6000001440.HST") + " (",
                                    "-> 演练: Save2Mt4 会向 MT4 窗口 " + std::to_string(mt4) + " 投递重新读取命令 (SH600000,1440)"})
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
 }
