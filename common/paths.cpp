@@ -99,9 +99,7 @@ void finish_block_path(char* out, size_t cap, const char* name) {
 plat::MakeDirResult make_data_directory(const char* dir) {
     plat::FileStamp seen;
     if (!rehearsing() || plat::path_stamp(dir, &seen)) return plat::make_directory(dir);
-    std::string parent(dir);
-    parent.erase(parent.rfind('\\') == std::string::npos ? 0 : parent.rfind('\\'));
-    if (!plat::path_stamp(parent.c_str(), &seen)) return plat::MakeDirResult::missing_parent;
+    if (!holding_directory_exists(dir)) return plat::MakeDirResult::missing_parent;
     log_rehearsal({"会建目录 ", dir});
     return plat::MakeDirResult::created;
 }

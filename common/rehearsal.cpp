@@ -7,6 +7,7 @@
 #include "common/log.h"
 #include "common/paths.h"
 #include "common/settings.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -38,4 +39,12 @@ void log_rehearsal(std::initializer_list<const char*> texts) {
     for (const char* t : texts)
         if (t) s += t;
     log_line(s.c_str());
+}
+
+bool holding_directory_exists(const char* path) {
+    std::string dir(path);
+    const size_t slash = dir.rfind('\\');
+    dir.erase(slash == std::string::npos ? 0 : slash);
+    plat::FileStamp seen;
+    return plat::path_stamp(dir.c_str(), &seen);
 }

@@ -29,6 +29,10 @@ void note_running_export(const char* name);
 // One log line "演练: <export> " followed by the texts (null ones skipped).
 void log_rehearsal(std::initializer_list<const char*> texts);
 
+// Whether the directory holding `path` exists: what creating `path` needs,
+// for a rehearsal that creates nothing.
+bool holding_directory_exists(const char* path);
+
 // A bridge's repeat-stopping memory as a rehearsal sees it: for the scope of
 // one call the variable holds the rehearsal's own copy (taken from the live
 // value when the switch was turned on), and the live value comes back at
