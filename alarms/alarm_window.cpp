@@ -13,6 +13,7 @@
 #include "bridges/window_toolkit.h"
 #include "common/file_name.h"
 #include "common/log.h"
+#include "common/rehearsal.h"
 #include "common/text.h"
 #include "datafiles/exports.h"
 #include "host/export_guard.h"
@@ -21,6 +22,9 @@
 char alarm_last_label[kAlarmLabelBytes];
 plat::Window alarm_window;
 int alarm_rows_done;
+// What a rehearsal remembers, apart from the live memory above.
+static RehearsalCopy<char[kAlarmLabelBytes]> rehearsed_alarm_label;
+static RehearsalCopy<int> rehearsed_rows_done;
 
 namespace {
 
@@ -167,6 +171,12 @@ int unguarded::AlarmOnOff(tagCALCINFO* ci) {
                           : x == 1 ? find_child_containing(alert, kStartButton)
                                    : alert;
     if (!target) return -1;
+    if (rehearsing()) {
+        char title[kWindowTextBytes];
+        plat::window_text(alert, title, sizeof title);
+        log_rehearsal({"会在 ", title, " 上按 ", x == 0 ? kStopButton : x == 1 ? kStartButton : "窗口本身"});
+        return 0;
+    }
     plat::Window foreground = plat::foreground_window();
     plat::set_foreground(foreground);
     // A button that did not take the press is not released blindly.
@@ -177,6 +187,10 @@ int unguarded::AlarmOnOff(tagCALCINFO* ci) {
 }
 
 int unguarded::get_alarm_data(tagCALCINFO* ci) {
+    // A rehearsal reads the host's own list as the live call does; the
+    // block and self-data writes that file its rows are what it rehearses.
+    RehearsalScope<char[kAlarmLabelBytes]> label_memory(alarm_last_label, rehearsed_alarm_label);
+    RehearsalScope<int> rows_memory(alarm_rows_done, rehearsed_rows_done);
     if (!ci->stock_label) return -1;
     char label[kAlarmLabelBytes];
     copy_text(label, sizeof label, ci->stock_label);

@@ -160,5 +160,5 @@ bool write_get_offsets(const char* addr_fn, const GetOffsets& off) {
     encode_u32(b + 4, off.open_addr);
     encode_u32(b + 8, off.high_addr);
     encode_u32(b + 12, off.window);
-    return replace_file_contents(addr_fn, b, sizeof b);
+    return replace_own_file_contents(addr_fn, b, sizeof b);  // a cache: written in a rehearsal too
 }

@@ -22,6 +22,7 @@
 #include "common/codes.h"
 #include "common/host_file.h"
 #include "common/log.h"
+#include "common/rehearsal.h"
 #include "platform/windows.h"
 
 namespace {
@@ -256,6 +257,16 @@ void write_bars(plat::Process* p, plat::Window w, const Arrays& a, const tagCALC
     if (!plat::start_program("Veskorin.exe", plat::kShowHidden)) log_line("Veskorin.exe 启动失败");
 }
 
+// What write_bars would write, logged instead (one row, or every row and
+// the refresher).
+void rehearse_write(const tagCALCINFO& ci, const GetNames& n, const Arrays& a, const Written* known) {
+    const bool one_row = known && get_last_time == ci.bars[ci.data_count - 1].time &&
+                         known->earlier == earlier_rows_digest(ci, a);
+    const std::string rows = std::to_string(one_row ? 1 : a.rows);
+    log_rehearsal({"会写入 Advanced GET 内存 ", rows.c_str(), " 行 (", n.title, ")"});
+    if (!one_row) log_rehearsal({"会启动 Veskorin.exe (", n.title, ")"});
+}
+
 bool poke_process(const tagCALCINFO& ci, const GetNames& n, plat::Window w, plat::Process* p) {
     DataFile file{n.fn};
     GetOffsets off;
@@ -273,6 +284,10 @@ bool poke_process(const tagCALCINFO& ci, const GetNames& n, plat::Window w, plat
         if (!learn_arrays(p, *rows, w, &off) || !arrays_of(off, &a)) return false;
         forget_written(w, a);
         write_get_offsets(n.addr_fn, off);  // without it the next call searches again
+    }
+    if (rehearsing()) {  // the last bar written stays the live one's
+        rehearse_write(ci, n, a, known);
+        return true;
     }
     write_bars(p, w, a, ci, known);
     get_last_time = ci.bars[ci.data_count - 1].time;

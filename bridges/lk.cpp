@@ -6,12 +6,14 @@
 #include "bridges/exports.h"
 #include "bridges/window_toolkit.h"
 #include "common/log.h"
+#include "common/rehearsal.h"
 #include "common/text.h"
 #include "host/export_guard.h"
 
 namespace {
 
 int32_t last_lk_op = -1;
+RehearsalCopy<int32_t> rehearsed_lk_op;  // the last operation as a rehearsal remembers it
 
 const char kTerminalTitle[] = "雷凯投资期货交易  - [";
 
@@ -31,6 +33,7 @@ const char* lk_caption(int op) {
 }  // namespace
 
 int unguarded::LKBS(tagCALCINFO* ci) {
+    RehearsalScope<int32_t> memory(last_lk_op, rehearsed_lk_op);
     log_line_int("LKBS 启动,历史操作=", last_lk_op);
     if (!ci->param1) return -1;
     // No order on a value the formula left undefined, nor without a bar.
@@ -73,19 +76,24 @@ int unguarded::LKBS(tagCALCINFO* ci) {
     copy_text(ops, sizeof ops, caption);
     append_text(ops, sizeof ops, ci->stock_label);
 
-    plat::Window foreground = plat::foreground_window();
-    plat::set_foreground(foreground);
-    // A press the terminal did not take is not released blindly; a release
-    // it did not answer may still click once it answers again, so the
-    // operation counts as done and is not repeated.
-    const bool down = send_or_log("LKBS", button, plat::kWmLButtonDown, 0, 0);
-    const bool up = down && send_or_log("LKBS", button, plat::kWmLButtonUp, 0, 0);
-    plat::set_foreground(foreground);
-    if (down && !up) last_lk_op = op;
-    if (!up) return -1;
+    const bool rehearsal = rehearsing();
+    if (rehearsal) {
+        log_rehearsal({"会按 ", ops});
+    } else {
+        plat::Window foreground = plat::foreground_window();
+        plat::set_foreground(foreground);
+        // A press the terminal did not take is not released blindly; a release
+        // it did not answer may still click once it answers again, so the
+        // operation counts as done and is not repeated.
+        const bool down = send_or_log("LKBS", button, plat::kWmLButtonDown, 0, 0);
+        const bool up = down && send_or_log("LKBS", button, plat::kWmLButtonUp, 0, 0);
+        plat::set_foreground(foreground);
+        if (down && !up) last_lk_op = op;
+        if (!up) return -1;
+    }
 
     int r = set_last_slot(*ci, static_cast<float>(op));
     last_lk_op = op;
-    log_line_str(ops, "成功");
+    if (!rehearsal) log_line_str(ops, "成功");
     return r;
 }

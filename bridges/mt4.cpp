@@ -4,12 +4,14 @@
 #include "bridges/mt4.h"
 
 #include <cstring>
+#include <string>
 
 #include "common/coding.h"
 #include "common/file_name.h"
 #include "common/host_file.h"
 #include "common/log.h"
 #include "common/paths.h"
+#include "common/rehearsal.h"
 #include "common/settings.h"
 #include "common/text.h"
 #include "host/export_guard.h"
@@ -40,8 +42,13 @@ void notify_mt4(const char* symbol, const char* minutes) {
     plat::ScopedFile f(plat::open_file(fn, "rb"));
     if (!f) return;
     unsigned char handle[4];
-    if (plat::read_file(f.get(), handle, sizeof handle) == sizeof handle)
+    if (plat::read_file(f.get(), handle, sizeof handle) != sizeof handle) return;
+    if (rehearsing()) {
+        const std::string w = std::to_string(decode_u32(handle));
+        log_rehearsal({"会向 MT4 窗口 ", w.c_str(), " 投递重新读取命令 (", symbol, ",", minutes, ")"});
+    } else {
         plat::post_message(decode_u32(handle), kWmCommand, kMt4Refresh, 0);
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "bridges/exports.h"
 #include "bridges/window_toolkit.h"
 #include "common/log.h"
+#include "common/rehearsal.h"
 #include "host/export_guard.h"
 
 namespace {
@@ -20,6 +21,12 @@ int unguarded::GetSmartMsg(tagCALCINFO*) {
     if (!list) {
         log_line("没找到短线精灵列表框");
         return -1;
+    }
+    if (rehearsing()) {
+        char title[kWindowTextBytes];
+        plat::window_text(sprite, title, sizeof title);
+        log_rehearsal({"会读 ", title, " 的列表, 每行抄进日志"});
+        return 0;
     }
     return log_list_rows(list, 1);
 }

@@ -12,6 +12,7 @@
 #include "bridges/window_toolkit.h"
 #include "common/log.h"
 #include "common/paths.h"
+#include "common/rehearsal.h"
 #include "common/settings.h"
 #include "common/text.h"
 #include "host/export_guard.h"
@@ -25,6 +26,9 @@ char tdx_last_label[kLabelBytes];
 char trade_last_label[kLabelBytes];
 plat::Window trade_anchor;  // the panel's title control found last time
 plat::Window trade_panel;   // its parent, holding the edit controls
+// The labels as a rehearsal remembers them, apart from the live ones.
+RehearsalCopy<char[kLabelBytes]> rehearsed_tdx_label;
+RehearsalCopy<char[kLabelBytes]> rehearsed_trade_label;
 
 const char kBuyOrder[] = "买入下单";
 const char kMultiAccount[] = "多户策略";
@@ -62,14 +66,24 @@ bool type_into(const char* who, plat::Window edit, const char* text) {
 // cursor rests on a window of the host itself: over another program (an
 // order button of the terminal, say) it would act where the user did not
 // point.
-void click_if_over_host() {
+void click_if_over_host(bool rehearsal, const char* label) {
     plat::Window under = plat::window_under_cursor();
     if (!under || plat::window_process_id(under) != plat::own_process_id()) {
         log_line("TDXTrade 鼠标不在本程序窗口上,不点击");
         return;
     }
+    if (rehearsal) {
+        log_rehearsal({"会在鼠标当前位置按一下左键 (", label, ")"});
+        return;
+    }
     plat::mouse_button(plat::kMouseLeftDown);
     plat::mouse_button(plat::kMouseLeftUp);
+}
+
+// Title of the top-level window holding `w`, for the rehearsal lines.
+void top_title(plat::Window w, char (&title)[kTdxTitleBytes]) {
+    for (plat::Window up = plat::parent_of(w); up; up = plat::parent_of(up)) w = up;
+    plat::window_text(w, title, sizeof title);
 }
 
 // A code to hand over: a null or empty label is none.
@@ -97,6 +111,7 @@ TerminalLookup find_tdx_terminal(char (&title)[kTdxTitleBytes], plat::Window* te
 }
 
 int unguarded::TDX(tagCALCINFO* ci) {
+    RehearsalScope<char[kLabelBytes]> memory(tdx_last_label, rehearsed_tdx_label);
     if (!has_label(*ci, "TDX")) return -1;
     if (!remember_label(tdx_last_label, ci->stock_label)) return -1;
     if (ci->data_count < 1) {  // an empty chart shows no security to trade
@@ -113,6 +128,12 @@ int unguarded::TDX(tagCALCINFO* ci) {
     }
     plat::Window code_edit = plat::first_child(owner);
     if (!code_edit) return -1;
+    if (rehearsing()) {
+        char title[kTdxTitleBytes];
+        plat::window_text(owner, title, sizeof title);
+        log_rehearsal({"会在 ", title, " 的代码框填 ", ci->stock_label});
+        return 0;
+    }
     const bool typed = type_into("TDX", code_edit, ci->stock_label);
     plat::set_foreground(foreground);
     return typed ? 0 : -1;
@@ -124,6 +145,7 @@ int unguarded::TDXTrade(tagCALCINFO* ci) {
         return -1;
     }
     if (!has_label(*ci, "TDXTrade")) return -1;
+    RehearsalScope<char[kLabelBytes]> memory(trade_last_label, rehearsed_trade_label);
     if (!remember_label(trade_last_label, ci->stock_label)) return -1;
     // Nothing is typed or clicked on a price or mode the formula left
     // undefined, nor without a bar to read the price from.
@@ -162,6 +184,9 @@ int unguarded::TDXTrade(tagCALCINFO* ci) {
         return -1;
     }
 
+    const bool rehearsal = rehearsing();
+    char title[kTdxTitleBytes] = "";
+    if (rehearsal) top_title(trade_panel, title);
     plat::Window foreground = plat::foreground_window();
     plat::Window code_edit = nth_child(trade_panel, 2);
     // A terminal that stops answering midway gets nothing more: no price
@@ -173,17 +198,22 @@ int unguarded::TDXTrade(tagCALCINFO* ci) {
             answered = false;
         } else if (code == TextMatch::differs) {
             // A new code only: the terminal refills the panel, the price follows later.
-            answered = type_into("TDXTrade", code_edit, ci->stock_label);
+            if (rehearsal) log_rehearsal({"会在 ", title, " 的代码框填 ", ci->stock_label});
+            else answered = type_into("TDXTrade", code_edit, ci->stock_label);
         } else if (price > 0) {
             plat::Window price_edit = nth_child(trade_panel, mode != 0 ? 1 : 4);
             TextMatch shown = price_edit ? control_text_matches("TDXTrade", price_edit, s1) : TextMatch::equal;
-            answered = shown != TextMatch::no_answer &&
-                       (shown == TextMatch::equal || type_into("TDXTrade", price_edit, s1));
+            if (shown == TextMatch::no_answer) {
+                answered = false;
+            } else if (shown == TextMatch::differs) {
+                if (rehearsal) log_rehearsal({"会在 ", title, " 的价格框填 ", s1, " (", ci->stock_label, ")"});
+                else answered = type_into("TDXTrade", price_edit, s1);
+            }
         }
     }
-    plat::set_foreground(foreground);
+    if (!rehearsal) plat::set_foreground(foreground);
     if (!answered) return -1;
-    click_if_over_host();
+    click_if_over_host(rehearsal, ci->stock_label);
     return 0;
 }
 
@@ -200,6 +230,12 @@ int unguarded::StockPositions(tagCALCINFO*) {
     if (!list) {
         log_line("没找到短线精灵列表框");
         return -1;
+    }
+    if (rehearsing()) {  // reading writes the request into the terminal's memory
+        char top[kTdxTitleBytes];
+        plat::window_text(terminal, top, sizeof top);
+        log_rehearsal({"会读 ", top, " 的第一个列表, 每行抄进日志"});
+        return 0;
     }
     return log_list_rows(list, 1);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/rehearsal.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 
@@ -129,11 +130,18 @@ bool write_in_place(const char* path, const void* bytes, size_t size, const std:
 
 // The rewrite once the old content is known (`old`, or null when the file
 // could not be read whole).
-bool replace_known_contents(const char* path, const void* bytes, size_t size, const std::vector<unsigned char>* old) {
+bool replace_known_contents(const char* path, const void* bytes, size_t size, const std::vector<unsigned char>* old,
+                            bool rehearsed = true) {
+    const bool unchanged = old && old->size() == size && (size == 0 || std::memcmp(old->data(), bytes, size) == 0);
+    if (rehearsed && rehearsing()) {  // the file is left as it is, side files included
+        const std::string n = std::to_string(size);
+        if (!unchanged) log_rehearsal({"会改写 ", path, " (", n.c_str(), " 字节)"});
+        return true;
+    }
     // Another writer's side file that stays keeps the directory from being
     // noted clear after this write too.
     const bool others_gone = clear_side_files(path);
-    if (old && old->size() == size && (size == 0 || std::memcmp(old->data(), bytes, size) == 0)) return true;
+    if (unchanged) return true;
     std::string side = side_file_name(path);
     if (!write_side_file(side, bytes, size)) {
         side_file_gone(path, plat::remove_file(side.c_str()) && others_gone);
@@ -183,4 +191,10 @@ bool replace_file_contents(const char* path, const void* bytes, size_t size) {
 
 bool replace_file_contents(const char* path, const void* bytes, size_t size, const std::vector<unsigned char>& old) {
     return replace_known_contents(path, bytes, size, &old);
+}
+
+bool replace_own_file_contents(const char* path, const void* bytes, size_t size) {
+    std::vector<unsigned char> old;
+    bool have_old = read_whole_file(path, &old);
+    return replace_known_contents(path, bytes, size, have_old ? &old : nullptr, false);
 }

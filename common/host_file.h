@@ -28,3 +28,8 @@ bool replace_file_contents(const char* path, const void* bytes, size_t size);
 // then decides what is unchanged and is what a failed write in place puts
 // back.
 bool replace_file_contents(const char* path, const void* bytes, size_t size, const std::vector<unsigned char>& old);
+
+// In a rehearsal (common/rehearsal.h) both forms above log the rewrite and
+// report it done, leaving the file as it is. This one writes in a
+// rehearsal too: for a file that only this library reads (a cache).
+bool replace_own_file_contents(const char* path, const void* bytes, size_t size);

@@ -7,6 +7,7 @@
 
 #include "common/file_name.h"
 #include "common/log.h"
+#include "common/rehearsal.h"
 #include "common/settings.h"
 #include "common/text.h"
 #include "platform/platform.h"
@@ -96,12 +97,21 @@ void finish_block_path(char* out, size_t cap, const char* name) {
     append_text(out, cap, ".BLK");
 }
 
+// Makes a missing data directory; a rehearsal only logs that it would.
+plat::MakeDirResult make_data_directory(const char* dir) {
+    plat::FileStamp seen;
+    if (!rehearsing() || plat::path_stamp(dir, &seen)) return plat::make_directory(dir);
+    if (!holding_directory_exists(dir)) return plat::MakeDirResult::missing_parent;
+    log_rehearsal({"会建目录 ", dir});
+    return plat::MakeDirResult::created;
+}
+
 bool selfdata_path(const SettingsLook& look, char* out, size_t cap, const char* name, const char* code,
                    int index_flag) {
     read_root(look, Root::selfdata, out, cap);
     append_text(out, cap, "userdata\\SelfData\\");
     append_text(out, cap, name);
-    if (plat::make_directory(out) == plat::MakeDirResult::missing_parent) {
+    if (make_data_directory(out) == plat::MakeDirResult::missing_parent) {
         log_line_str("make_selfdata_fn 建目录路径错误", out);
         return false;
     }
@@ -133,6 +143,10 @@ void path_setting(char* out, size_t cap, const char* key) {
     char dir[kPathBytes];
     module_dir(dir, sizeof dir);
     read_setting(look_at_settings(), kSectionPaths, key, dir, kPathSettingLimit, out, cap);
+}
+
+void setting_value(const char* section, const char* key, const char* fallback, size_t limit, char* out, size_t cap) {
+    read_setting(look_at_settings(), section, key, fallback, limit, out, cap);
 }
 
 void tdx_dir(char* out, size_t cap) {

@@ -24,6 +24,10 @@ void ini_path(char* out, size_t cap, const char* name);
 // Value of `key` in section "路径", default module_dir, read limit 80.
 void path_setting(char* out, size_t cap, const char* key);
 
+// Value of any key of TARVEX.ini, with its default, cut to `limit` - 1
+// characters.
+void setting_value(const char* section, const char* key, const char* fallback, size_t limit, char* out, size_t cap);
+
 // The TDX terminal's installation directory ("通达信"), default empty.
 void tdx_dir(char* out, size_t cap);
 

@@ -17,3 +17,5 @@ const NameSetting kAccountNames = {"投资账户", 60};
 const char kSectionPaths[] = "路径";
 const char kIniName[] = "TARVEX.ini";
 const char kTdxKey[] = "通达信";
+const char kSectionSafety[] = "安全";
+const char kRehearsalKey[] = "演练";

@@ -37,6 +37,9 @@ extern const char kIniName[];       // "TARVEX.ini"
 extern const char kTdxKey[];        // "通达信": TDX installation directory, default empty
 constexpr size_t kTdxDirLimit = 200;
 constexpr size_t kPathSettingLimit = 80;  // MT4_HST_PATH, MT4_FILE_PATH, GET
+extern const char kSectionSafety[];  // "安全"
+extern const char kRehearsalKey[];   // "演练": a non-zero number turns the rehearsal on, default "0"
+constexpr size_t kRehearsalLimit = 20;
 
 // Buffer sizes of the path routines' callers, fixed by the host's formats.
 constexpr size_t kPathBytes = 300;     // fn, CurrentPath

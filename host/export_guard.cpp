@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/log.h"
+#include "common/rehearsal.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ void log_escaped_exception(const char* name, const char* why) noexcept {
 }
 
 int guarded_formula(const char* name, tagCALCINFO* ci, int (*routine)(tagCALCINFO*)) noexcept {
+    note_running_export(name);
     return catch_all(name, [&] {
         // No slot to protect: nothing is written either way. (The exports
         // that ignore their record are also called without one.)
@@ -63,5 +65,6 @@ int guarded_formula(const char* name, tagCALCINFO* ci, int (*routine)(tagCALCINF
 #undef TARVEX_EXPORT
 
 extern "C" int TARVEX_API savedata0(char* name, long time, char* code, float value) {
+    note_running_export("savedata0");
     return catch_all("savedata0", [&] { return unguarded::savedata0(name, time, code, value); });
 }

@@ -44,8 +44,8 @@ cp "$top"/docs/samples/*.day "$stage/文档/samples/"
 # per row, Markdown marks dropped.
 actions=$(awk '/^## 对其他程序的动作/ {on = 1; next} on && /^## / {exit} on && /^\|/ {print}' "$top/docs/README.md" |
   tail -n +3 | sed 's/`//g; s/\*\*//g; s/\[\([^]]*\)\]([^)]*)/\1/g' |
-  awk -F'|' '{for (i = 2; i <= 5; i++) gsub(/^ +| +$/, "", $i);
-              printf "  %s\n    做什么：%s\n    哪一次调用会做：%s\n    怎样不让它每次刷新都做：%s\n", $2, $3, $4, $5}')
+  awk -F'|' '{for (i = 2; i <= 6; i++) gsub(/^ +| +$/, "", $i);
+              printf "  %s\n    做什么：%s\n    哪一次调用会做：%s\n    怎样不让它每次刷新都做：%s\n    演练时：%s\n", $2, $3, $4, $5, $6}')
 [ -n "$actions" ] || { echo "no table of actions on other programs in docs/README.md"; exit 1; }
 
 cat > "$stage/说明.utf8" <<TEXT
@@ -88,10 +88,13 @@ TARVEX $version —— 大智慧公式扩展库
                  在公式管理器里绑定后用 TDXDLL1(编号,C,5,240) 调用，见 文档\\tdx_plugin.html
 
 三、注意
-  TDXTrade、LKBS 会真实下单，请先用模拟账户试。
+  先演练：在 TARVEX.ini 里写上两行 [安全] 和 演练=1，下面"四"里会操作其他程序的函数就只在
+  TARVEX.log 里写一行"演练: ..."说明它本会做什么（填什么、按哪个按钮、改写哪个文件），不真做，
+  返回值和真做时一样。看过日志、确认无误后把 演练= 改成 0，下一个信号就真做。
+  TDXTrade、LKBS 会真实下单：演练之后，再用模拟账户试。
 
 四、会操作其他程序的函数
-  大智慧每次刷新都重算公式，下面这些函数放在一直显示的公式里就会反复动作：
+  大智慧每次刷新都重算公式，下面这些函数放在一直显示的公式里就会反复动作（"演练时"是 演练=1 时它做的事）：
 
 $actions
 TEXT

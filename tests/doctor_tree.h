@@ -134,6 +134,8 @@ inline std::vector<DoctorCase> doctor_cases() {
          "最接近的段是 [路径]"},
         {"file number with a leading zero", [](HostTree& t) { t.ini_line("文件名", "07=C:\\x.dat"); }, "ini_keys",
          Verdict::warn, "不是编号"},
+        {"rehearsal switched on", [](HostTree& t) { t.ini_line("安全", "演练=1"); }, "rehearsal", Verdict::warn,
+         "演练模式开着"},
         {"key given twice", [](HostTree& t) { t.ini_line("路径", "GET=" + t.dir + "get\\"); }, "ini_keys", Verdict::warn,
          "只用第一个"},
         {"root without a backslash", [](HostTree& t) { t.ini_line("路径", "BLOCK_PATH=C:\\data"); }, "path:BLOCK_PATH",

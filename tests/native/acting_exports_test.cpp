@@ -99,3 +99,53 @@ TEST_F(ActingExports, UndefinedValuesEmptyChartsAndMissingCodesActOnNothing) {
         EXPECT_GT(pw::record().size(), before);
     }
 }
+
+// The rehearsal works on its own copy of the repeat-stopping memory, taken
+// when it is switched on: it refuses what the live call would refuse, and
+// switched off, the live call acts as if no rehearsal had run.
+TEST_F(ActingExports, RehearsalRemembersApartAndTheLiveCallActsNext) {
+    const std::string paths = "[路径]\n通达信=" + win("tdx") + "\n";
+    auto rehearse = [&](bool on) {
+        write_text("TARVEX.ini", paths + (on ? "[安全]\n演练=1\n" : "[安全]\n演练=0\n;\n"));
+    };
+    auto lk = [](float op) {
+        Chart c(5);
+        c.constant(op);
+        return LKBS(&c.ci());
+    };
+    auto trade = [](const char* label) {
+        Chart c(5);
+        c.label = label;
+        c.constant(10.5f);
+        c.p2 = {1};
+        return TDXTrade(&c.ci());
+    };
+    EXPECT_EQ(trade("600201"), 0);  // live: the code box now shows 600201
+    EXPECT_EQ(lk(2), 4);
+    const size_t acted = pw::record().size();
+
+    rehearse(true);
+    std::remove("TARVEX.log");
+    EXPECT_EQ(lk(2), -1);  // refused as live would be
+    EXPECT_EQ(lk(3), 4);
+    EXPECT_EQ(lk(3), -1);
+    EXPECT_EQ(trade("600201"), -1);
+    EXPECT_EQ(trade("600202"), 0);  // a new code: the code box
+    EXPECT_EQ(trade("600201"), 0);  // the box shows it: the price box
+    EXPECT_EQ(pw::record().size(), acted);
+    const std::string log = log_text();
+    for (const char* line : {"-> 重复操作，返回 2", "-> 演练: LKBS 会按 开空[F3]600000", "-> 重复操作，返回 3",
+                             "-> 演练: TDXTrade 会在 TDX测试 交易 的代码框填 600202",
+                             "-> 演练: TDXTrade 会在 TDX测试 交易 的价格框填 10.50 (600201)",
+                             "-> 演练: TDXTrade 会在鼠标当前位置按一下左键 (600201)"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+    EXPECT_EQ(log.find("成功"), std::string::npos);
+
+    rehearse(false);
+    EXPECT_EQ(lk(3), 4);  // live memory still holds 2
+    EXPECT_EQ(trade("600201"), -1);  // and 600201
+    EXPECT_GT(pw::record().size(), acted);
+    // Switched on again, the copy starts from the live memory anew.
+    rehearse(true);
+    EXPECT_EQ(lk(3), -1);
+}

@@ -64,6 +64,24 @@ TEST_F(HostTest, Save2Mt4WritesNamesAndPosts) {
     EXPECT_EQ(log_text(), "");
 }
 
+TEST_F(HostTest, Save2Mt4RehearsedWritesAndPostsNothing) {
+    plat_windows_testing::reset();
+    plat::Window mt4 = plat_windows_testing::add_window(0, "MetaQuotes::MetaTrader::4.00", "MT4");
+    Bytes handle;
+    put_u32(handle, mt4);
+    write_bytes("SH600000-1440.HWND", handle);
+    write_text("TARVEX.ini", "[安全]\n演练=1\n");
+    Chart c = chart("600000", 0, 8);
+    EXPECT_EQ(Save2Mt4(&c.ci()), 1);
+    EXPECT_EQ(c.result, std::vector<float>({-777.0f, 11.25f, 9.75f, 12.0f}));
+    EXPECT_FALSE(exists("SH6000001440.HST"));
+    EXPECT_TRUE(plat_windows_testing::record().empty());
+    const std::string log = log_text();
+    for (const std::string& line : {"-> 演练: Save2Mt4 会改写 " + win("SH6000001440.HST") + " (",
+                                   "-> 演练: Save2Mt4 会向 MT4 窗口 " + std::to_string(mt4) + " 投递重新读取命令 (SH600000,1440)"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+}
+
 TEST_F(HostTest, Save2Mt4FailuresLeaveTheOldFile) {
     write_text("SH6000001440.HST", "old");
     // The writing steps of the rewrite (its first open reads the old content).

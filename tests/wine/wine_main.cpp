@@ -145,11 +145,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* filter = argc > 1 ? argv[1] : nullptr;
-    // The trading-day and hostile-record tests last, in that order: they
-    // leave module state (remembered labels, tick-flow slots) that the other
-    // tests expect fresh.
+    // The trading-day, hostile-record and rehearsal tests last, in that
+    // order: they leave module state (remembered labels, the last futures
+    // operation, tick-flow slots, handled alert rows) that the other tests
+    // expect fresh.
     auto rank = [](const WineTest& t) {
-        return std::strncmp(t.name, "hostile_", 8) == 0 ? 2 : std::strncmp(t.name, "day_", 4) == 0 ? 1 : 0;
+        return std::strncmp(t.name, "rehearsal_", 10) == 0 ? 3
+               : std::strncmp(t.name, "hostile_", 8) == 0  ? 2
+               : std::strncmp(t.name, "day_", 4) == 0      ? 1
+                                                           : 0;
     };
     std::stable_sort(tests().begin(), tests().end(),
                      [&](const WineTest& a, const WineTest& b) { return rank(a) < rank(b); });

@@ -8,6 +8,7 @@
 
 #include "common/coding.h"
 #include "common/host_file.h"
+#include "common/rehearsal.h"
 #include "common/paths.h"
 #include "common/settings.h"
 #include "host/export_table.h"
@@ -214,7 +215,8 @@ std::vector<std::string> path_keys() {
 }
 
 std::vector<std::string> known_sections() {
-    return {kSectionPaths, kBlockNames.section, kSelfDataNames.section, kFileNames.section, kAccountNames.section};
+    return {kSectionPaths, kBlockNames.section, kSelfDataNames.section, kFileNames.section, kAccountNames.section,
+            kSectionSafety};
 }
 
 // Decimal text as the library writes its keys: no leading zeros, "-" allowed.
@@ -312,6 +314,11 @@ void check_ini(DoctorRun* run) {
                          line_text(e.line) + "的键 " + e.key + " TARVEX 不认识，不读它：它想设的路径仍取默认值",
                          "最接近的键是 " + near + "，要设它就写 " + near + "=" + e.value);
             }
+        } else if (same_profile_name(e.section, kSectionSafety)) {
+            if (!same_profile_name(e.key, kRehearsalKey))
+                run->add("ini_keys", Verdict::warn, at,
+                         line_text(e.line) + "的键 " + e.key + " TARVEX 不认识，不读它",
+                         std::string("[") + kSectionSafety + "] 里只有一个键：" + kRehearsalKey);
         } else if (!same_profile_name(e.section, kBlockNames.section) && !is_decimal_key(e.key)) {
             bool known_section = false;
             for (const std::string& k : sections) known_section = known_section || same_profile_name(e.section, k);
@@ -321,6 +328,12 @@ void check_ini(DoctorRun* run) {
                              "] 里按十进制编号查（如 7，不带前导 0），这一行用不上",
                          "键写成公式里用的编号");
         }
+    }
+    if (const IniLine* e = run->entry(kSectionSafety, kRehearsalKey)) {
+        if (rehearsal_value_on(e->value.c_str()))
+            run->add("rehearsal", Verdict::warn, std::string("TARVEX.ini [") + kSectionSafety + "] " + kRehearsalKey,
+                     "演练模式开着：会操作其他程序的函数只记日志，不真做",
+                     std::string("要真做时把 ") + kRehearsalKey + "= 改成 0（日志里以“演练:”开头的行是它们本会做的事）");
     }
     if (run->rows->size() == before)
         run->add("ini_keys", Verdict::ok, "TARVEX.ini 的段和键",
