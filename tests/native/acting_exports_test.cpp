@@ -126,6 +126,8 @@ TEST_F(ActingExports, RehearsalRemembersApartAndTheLiveCallActsNext) {
 
     rehearse(true);
     std::remove("TARVEX.log");
+    // The cursor over the host's own chart: where the live click is allowed.
+    pw::set_window_under_cursor(pw::add_window(0, "AfxFrameOrView", "图表", 8));
     EXPECT_EQ(lk(2), -1);  // refused as live would be
     EXPECT_EQ(lk(3), 4);
     EXPECT_EQ(lk(3), -1);
