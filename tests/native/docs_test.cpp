@@ -517,6 +517,6 @@ TEST(Docs, ThePagesStateTheCodesLimits) {
         EXPECT_NE(file_text(kTop + "/docs/" + c.page).find(c.text), std::string::npos) << c.page << ": " << c.text;
     // Limits are bytes: no page counts a path's characters against them.
     for (const Page& p : pages(false))
-        for (const char* wrong : {u8"39 个字符", u8"79 个字符", u8"500 只"})
+        for (const char* wrong : {u8"39 个字符", u8"79 个字符", u8"不超过 500 只", u8"只看前 500"})
             EXPECT_EQ(p.text.find(wrong), std::string::npos) << p.name << " says " << wrong;
 }

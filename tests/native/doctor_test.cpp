@@ -107,8 +107,11 @@ TEST_F(DoctorTest, HostDirectoryLongerThanTheRootLimit) {
     write(t, name);
     DoctorReport r = run_doctor(t.dir);
     ASSERT_GT(t.dir.size(), 39u);
-    // Defaults cut short stop the exports that use them; nothing the user set.
-    EXPECT_FALSE(r.has_error()) << rows_text(r);
+    // Defaults cut short are notes naming the exports they stop; only the
+    // account file the user set up, now looked for in the wrong place, is an error.
+    for (const DoctorRow& row : r.rows) {
+        if (row.verdict == Verdict::error) EXPECT_EQ(row.id, "invest") << row.finding;
+    }
     for (const char* id : {"path:BLOCK_PATH", "path:PATH", "path:DAY_PATH", "path:DATA_PATH", "path:INV_PATH"}) {
         EXPECT_EQ(r.with_id(id)[0]->verdict, Verdict::warn) << id;
         const std::string& f = r.with_id(id)[0]->finding;
