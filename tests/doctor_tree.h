@@ -121,7 +121,7 @@ inline std::vector<DoctorCase> doctor_cases() {
         {"exe that is no program", [](HostTree& t) { t.put("dzh.exe", std::string("MZ but nothing more")); },
          "host_program", Verdict::error, "不是能运行的 Windows 程序"},
         {"no data directory", [](HostTree& t) { t.erase("data"); }, "host_tree", Verdict::warn, "LableGet"},
-        {"neither data nor userdata", [](HostTree& t) { t.erase("data"), t.erase("userdata"); }, "host_tree",
+        {"neither data nor userdata", [](HostTree& t) { t.erase("data"), t.erase("userdata"), t.erase("USERDATA"); }, "host_tree",
          Verdict::error, "不是大智慧的主程序目录"},
         {"no DLL", [](HostTree& t) { t.erase("TARVEX.dll"); }, "dll", Verdict::error, "不存在"},
         {"DLL lacking exports", [](HostTree& t) { t.put("TARVEX.dll", pe_file(0x14C, true, {"_systime@4"})); }, "dll",
