@@ -49,10 +49,10 @@ actions=$(awk '/^## 对其他程序的动作/ {on = 1; next} on && /^## / {exit}
 [ -n "$actions" ] || { echo "no table of actions on other programs in docs/README.md"; exit 1; }
 
 cat > "$stage/说明.utf8" <<TEXT
-TARVEX $version —— 大智慧公式扩展库
-
 先解压：把整个压缩包解压到一个文件夹，再打开那个文件夹里的文件。在压缩包查看器里直接双击
 安装.bat，它旁边的 TARVEX.dll 和 harness.exe 还没有解压出来，安装做不成。
+
+TARVEX $version —— 大智慧公式扩展库
 
 一、安装
 0. 要求：Windows XP SP3 或更新的 Windows（32 位、64 位都可以），32 位的大智慧。

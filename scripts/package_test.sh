@@ -42,7 +42,7 @@ done < <(find "$out" -type f \( -name '*.txt' -o -name '*.ini' -o -name '*.md' -
 guide=$(iconv -f GBK -t UTF-8 "$out/说明.txt")
 grep -q 'TARVEX.dll' <<< "$guide" || fail "说明.txt does not say where the DLL goes"
 grep -q 'Windows XP SP3' <<< "$guide" || fail "说明.txt does not name the oldest Windows"
-sed -n 3p <<< "$guide" | grep -q '^先解压' || fail "说明.txt does not open by saying to unpack first"
+head -1 <<< "$guide" | grep -q '^先解压' || fail "说明.txt does not open by saying to unpack first"
 # Every export of the overview's table of actions on other programs is in 说明.txt too.
 acting=$(awk '/^## 对其他程序的动作/ {on = 1; next} on && /^## / {exit} on && /^\| `/ {print $2}' "$top/docs/README.md" |
   grep -o '`[A-Za-z0-9_]*`' | tr -d '`')

@@ -93,7 +93,8 @@ void check_block_dir(const DoctorRun& run, const std::string& dir, const BlockDi
     if (!is_directory(dir)) {
         std::string outcome;
         if (use.writers)
-            outcome = "save2blk、saveInt2blk 建不了板块，结果 0（日志 save2blk 重建板块失败:），bknumb 数出 0，"
+            outcome = "save2blk、saveInt2blk 建不了板块，结果 0（日志 save2blk 重建板块失败: 或 saveInt2blk 重建板块失败:），"
+                      "bknumb 数出 0，"
                       "get_alarm_data 不把预警放进板块";
         if (use.inblock) outcome += std::string(outcome.empty() ? "" : "；") + "inblock 结果都是 0";
         run.add("blocks", Verdict::warn, "板块目录", dir + " 不存在", outcome + "；建好这个目录，或在大智慧里存一个自选股板块");
