@@ -2,7 +2,9 @@
 Debian's Python-Markdown (python3-markdown; run with /usr/bin/python3), the
 overview README.md as index.html, links between pages pointing at the .html
 pages, the formula examples at the bundle's 公式示例 folder, and the pictures
-shown in the pages from images/ beside them.
+shown in the pages from images/ beside them. A link whose text is a page's
+file name ("install.md") reads as that page's title in the bundle, where no
+.md file is.
 
 Usage: /usr/bin/python3 scripts/docs_html.py DOCS_DIR OUT_DIR
        /usr/bin/python3 scripts/docs_html.py --check OUT_DIR
@@ -58,16 +60,32 @@ def fix_link(match):
     return match.group(1) + path + ("#" + anchor if anchor else "") + '"'
 
 
+def page_title(text, name):
+    heading = re.search(r"^# (.+)$", text, re.M)
+    return heading.group(1).strip() if heading else name
+
+
 def convert(docs, out):
     os.makedirs(out, exist_ok=True)
     names = sorted(n for n in os.listdir(docs) if n.endswith(".md"))
+    texts = {}
     for name in names:
         with open(os.path.join(docs, name), encoding="utf-8") as f:
-            text = f.read()
+            texts[name] = f.read()
+    # The title up to its colon: "趋势线与支撑阻力", not the list of functions after it.
+    labels = {name: page_title(texts[name], name).split("：")[0] for name in names}
+    labels["examples/"] = "公式示例"
+
+    def label(match):
+        text = match.group(2)
+        return match.group(1) + html.escape(labels.get(text, text)) + match.group(3)
+
+    for name in names:
+        text = texts[name]
         body = markdown.markdown(text, extensions=["tables", "fenced_code", "sane_lists"], output_format="html")
+        body = re.sub(r"(<a [^>]*>)([^<]*)(</a>)", label, body)
         body = re.sub(r'((?:href|src)=")([^"]*)"', fix_link, body)
-        heading = re.search(r"^# (.+)$", text, re.M)
-        title = html.escape(heading.group(1).strip() if heading else name)
+        title = html.escape(page_title(text, name))
         with open(os.path.join(out, page_name(name)), "w", encoding="utf-8", newline="\r\n") as f:
             f.write(PAGE.format(title=title, body=body))
     print("%d pages" % len(names))

@@ -49,6 +49,9 @@ actions=$(awk '/^## 对其他程序的动作/ {on = 1; next} on && /^## / {exit}
 [ -n "$actions" ] || { echo "no table of actions on other programs in docs/README.md"; exit 1; }
 
 cat > "$stage/说明.utf8" <<TEXT
+先解压：把整个压缩包解压到一个文件夹，再打开那个文件夹里的文件。在压缩包查看器里直接双击
+安装.bat，它旁边的 TARVEX.dll 和 harness.exe 还没有解压出来，安装做不成。
+
 TARVEX $version —— 大智慧公式扩展库
 
 一、安装
@@ -56,7 +59,8 @@ TARVEX $version —— 大智慧公式扩展库
    安装或更换 TARVEX.dll 之前先关闭大智慧。
    一步安装：双击 安装.bat，输入（或回车确认它找到的）大智慧主程序目录。它复制 TARVEX.dll，
    换掉旧 DLL 前先存为 TARVEX.dll.bak，从不覆盖已有的 TARVEX.ini，最后运行安装检查
-   （harness.exe doctor）逐项说明 TARVEX 看到的目录和文件。下面 1、2 是手工安装的做法。
+   （harness.exe doctor）逐项说明 TARVEX 看到的目录和文件。没有 [错误] 时最后说"装好了"；
+   标 [注意] 的行只影响它点名的函数。下面 1、2 是手工安装的做法。
 1. 把 TARVEX.dll 复制到大智慧主程序目录（放着大智慧的 exe 和 data、userdata 目录的那个目录）。
 2. 需要改路径或名字时，把 TARVEX.ini 也复制过去再编辑（GBK 编码；里面每个键都注释掉了，
    原样放过去不改变任何行为）。不放时所有路径都取大智慧目录下的默认位置。
@@ -64,8 +68,9 @@ TARVEX $version —— 大智慧公式扩展库
    "公式示例" 目录里每组函数一个文本文件，每一段是一个完整的公式，可以直接复制到公式编辑器。
 4. 确认已经载入：公式 现在:"TARVEX@systime"(0); 在最后一根 K 线上显示当前时间（如 93105）。
 5. 出错时原因多数写在大智慧工作目录下的 TARVEX.log（有些失败不写日志，见各文档页面）。
-6. 随时检查安装：在命令行里运行 harness.exe doctor --gbk 大智慧目录
+6. 随时检查安装：在命令行里运行 harness.exe doctor 大智慧目录
    每一行是一项检查：[正常]、[提示]、[注意] 或 [错误]，后面是发现了什么、对公式有什么影响、该怎么做。
+   [注意] 只影响它点名的函数；[错误] 是 TARVEX 整个用不了，或 TARVEX.ini 里设好的功能用不了。
    它不改任何文件；有 [错误] 时退出码是 1。
 
 二、文件
@@ -78,7 +83,9 @@ TARVEX $version —— 大智慧公式扩展库
                    harness.exe call TARVEX.dll TlineAll --tdx-day 文档\\samples\\sh600000.day --p1-series close --p2 5 --p4 120
                  （通达信的日线在 vipdoc\\sh\\lday\\ 和 vipdoc\\sz\\lday\\ 下，代码和市场取自文件名）
                  harness.exe check TARVEX.dll 检查 DLL，显示它的版本和它需要的最老的 Windows。
-                 harness.exe doctor --gbk 大智慧目录 检查一个安装（见上面第 6 条）。
+                 标号函数（如 Tline、TlineAll）显示每个标号所在 K 线的日期和价格；
+                 函数这次写的日志（TARVEX.log）跟在结果后面。
+                 harness.exe doctor 大智慧目录 检查一个安装（见上面第 6 条）。
                  harness 读的是 harness.exe 所在目录的 TARVEX.ini，请在单独的试用目录里用它。
   公式示例\\      各组函数的公式示例
   文档\\          中文说明（网页），双击 文档\\index.html 从目录看起；示例 K 线是浦发银行 600000

@@ -7,10 +7,13 @@
 # file in it is GBK with CRLF ends, and 说明.txt names the oldest Windows and
 # carries the overview's table of the exports that act on other programs.
 # The docs are HTML pages whose links and pictures are all there, and headless
-# Chromium renders the index and a page with pictures to PNG: a blank page or a
-# picture that did not load fails. 安装.bat installs the bundle under Wine into
-# a scratch host tree: a fresh one, one with an older DLL and the user's own
-# TARVEX.ini, and again with the same DLL.
+# Chromium renders every page to PNG: a blank page, a page showing a Markdown
+# fence, or a picture of the trend-line page that did not load fails.
+# 安装.bat installs the bundle under Wine into a scratch host tree: a fresh one
+# (a healthy host ends "装好了" with status 0 even with notes), one with an
+# older DLL and the user's own TARVEX.ini, again with the same DLL, and one
+# whose TARVEX.ini sets a directory that is not there ([错误], status 1).
+# 说明.txt opens by saying to unpack first.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/wine_env.sh"
@@ -39,6 +42,7 @@ done < <(find "$out" -type f \( -name '*.txt' -o -name '*.ini' -o -name '*.md' -
 guide=$(iconv -f GBK -t UTF-8 "$out/说明.txt")
 grep -q 'TARVEX.dll' <<< "$guide" || fail "说明.txt does not say where the DLL goes"
 grep -q 'Windows XP SP3' <<< "$guide" || fail "说明.txt does not name the oldest Windows"
+head -1 <<< "$guide" | grep -q '^先解压' || fail "说明.txt does not open by saying to unpack first"
 # Every export of the overview's table of actions on other programs is in 说明.txt too.
 acting=$(awk '/^## 对其他程序的动作/ {on = 1; next} on && /^## / {exit} on && /^\| `/ {print $2}' "$top/docs/README.md" |
   grep -o '`[A-Za-z0-9_]*`' | tr -d '`')
@@ -49,13 +53,13 @@ done
 
 cd "$out"
 check=$(wine_run harness.exe check TARVEX.dll) || { echo "$check"; fail "harness check failed on the bundle's DLL"; }
-grep -qx "version $version.0" <<< "$check" || { echo "$check"; fail "the DLL does not carry version $version"; }
+grep -q "version $version.0$" <<< "$check" || { echo "$check"; fail "the DLL does not carry version $version"; }
 grep -q "FileDescription: 大智慧公式扩展库" <<< "$check" || fail "no Chinese description in the DLL's version"
-grep -q "^oldest Windows: Windows XP SP3 " <<< "$check" || { echo "$check"; fail "the DLL needs more than Windows XP SP3"; }
+grep -q "oldest Windows: Windows XP SP3 " <<< "$check" || { echo "$check"; fail "the DLL needs more than Windows XP SP3"; }
 for bits in 32 64; do
   check=$(wine_run harness.exe check "通达信插件/${bits}位/TARVEX_TDX.dll") ||
     { echo "$check"; fail "harness check failed on the $bits-bit TDX plug-in"; }
-  grep -qx "kind: TDX formula plug-in (RegisterTdxFunc), $bits-bit" <<< "$check" ||
+  grep -q "kind: TDX formula plug-in (RegisterTdxFunc), $bits-bit$" <<< "$check" ||
     fail "通达信插件/${bits}位 does not hold the $bits-bit plug-in"
 done
 wine_run harness.exe call TARVEX.dll TlineAll --csv 文档/samples/day_bars.csv --p1-series close --p2 5 --p4 120 \
@@ -77,9 +81,9 @@ for fn in $(wine_run harness.exe list | awk '{print $1}'); do
   else
     r=$(cd "$try" && wine_run harness.exe call TARVEX.dll "$fn" --tdx-day vipdoc/sh/lday/sh600000.day --p1-series close --p2 5 \
         --p3 1.01 --p4 120) || fail "$fn on the day file: $r"
-    grep -q "on 600000, 250 bars" <<< "$r" || fail "$fn: $r"
+    grep -q "：600000，250 根 K 线" <<< "$r" || fail "$fn: $r"
   fi
-  grep -q '^return -\?[0-9]*$' <<< "$r" || fail "$fn: $r"
+  grep -q '^返回 return -\?[0-9]*$' <<< "$r" || fail "$fn: $r"
   exports=$((exports + 1))
 done
 rm -rf "$try"
@@ -95,12 +99,21 @@ browse() {  # browse PAGE OPTIONS...: headless Chromium on a page of 文档/
   timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-background-networking \
     --disable-component-update --disable-sync --no-first-run --user-data-dir="$profile" "$@" "$url" 2>/dev/null
 }
-for page in index lines; do
+pages=0
+for html in 文档/*.html; do
+  page=$(basename "$html" .html)
   browse "$page.html" --window-size=1200,1600 --screenshot="$PWD/$page.png" >/dev/null || fail "Chromium did not render $page.html"
   read -r w h inked candle < <(/usr/bin/python3 "$top/scripts/png_stats.py" "$page.png")
   [ "$inked" -gt $((w * h / 100)) ] || fail "$page.html renders blank ($inked inked pixels of $((w * h)))"
   [ "$page" != lines ] || [ "$candle" -gt 1000 ] || fail "lines.html shows no chart ($candle candle pixels)"
+  # The text as shown: no Markdown fence and no fence's language tag.
+  shown=$(browse "$page.html" --dump-dom | sed 's/<[^>]*>//g')
+  ! grep -q '```' <<< "$shown" || fail "$page.html shows a Markdown fence"
+  ! grep -Eq '(^| )ini \[' <<< "$shown" || fail "$page.html shows a fence's language tag (ini)"
+  rm -f "$page.png"
+  pages=$((pages + 1))
 done
+[ "$pages" -ge 18 ] || fail "only $pages pages rendered"
 # Every picture of the page loaded (a copy of the page that writes the count into its body).
 sed 's|</body>|<script>addEventListener("load", () => { const i = [...document.images];\
   document.body.dataset.pictures = i.length + "/" + i.filter(x => x.complete \&\& x.naturalWidth > 0).length; });</script></body>|' \
@@ -120,6 +133,7 @@ cmp -s "$host/TARVEX.dll" TARVEX.dll || fail "安装.bat did not copy TARVEX.dll
 cmp -s "$host/TARVEX.ini" TARVEX.ini || fail "安装.bat did not copy the sample TARVEX.ini"
 [ ! -e "$host/TARVEX.dll.bak" ] || fail "安装.bat kept a copy of a DLL it did not replace"
 grep -q "TARVEX 安装检查" <<< "$said" || fail "安装.bat did not run the doctor: $said"
+grep -q "装好了" <<< "$said" || fail "a healthy host does not end 装好了: $said"
 echo "old DLL" > "$host/TARVEX.dll"
 printf '[路径]\r\nGET=C:\\\r\n' | iconv -f UTF-8 -t GBK > "$host/TARVEX.ini"
 cp "$host/TARVEX.ini" "$host/mine.ini"
@@ -130,6 +144,12 @@ cmp -s "$host/TARVEX.ini" "$host/mine.ini" || fail "安装.bat changed the user'
 said=$(install) || true
 grep -q "不用换" <<< "$said" || fail "安装.bat replaced the same DLL again: $said"
 [ ! -e "$host/TARVEX.dll.bak2" ] || fail "安装.bat kept a second copy of the same DLL"
+# A directory the user set that is not there: an error, and status 1.
+printf '[路径]\r\nGET=C:\\nothere\\\r\n' | iconv -f UTF-8 -t GBK > "$host/TARVEX.ini"
+if said=$(install); then status=0; else status=1; fi
+grep -q "\[错误\] GET" <<< "$said" || fail "a set directory that is missing is no error of the doctor: $said"
+[ "$status" = 1 ] || fail "安装.bat ended with status 0 after an error: $said"
+! grep -q "装好了" <<< "$said" || fail "安装.bat said 装好了 after an error: $said"
 rm -rf "$host"
 # Double-clicked: it offers the first usual host directory it finds, and Enter takes it.
 usual=$WINEPREFIX/drive_c/dzh365

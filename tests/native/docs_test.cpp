@@ -1,12 +1,15 @@
 // The user documentation read the way a formula writer uses it: every
 // formula on a page calls an export with a number of arguments it takes,
 // every log text a page names is one the library can write, each long page
-// opens with its box of common use and common mistakes, and the overview
-// table lists every export that acts on another program.
+// opens with its box of common use and common mistakes, the overview table
+// lists every export that acts on another program, the limits and the
+// readers of each setting are the code's own, and every page renders to
+// HTML without a code fence or a file name leaking into its text.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -15,7 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "alarms/alert_file.h"
+#include "blocks/block_format.h"
+#include "common/settings.h"
 #include "host/export_table.h"
+#include "lines/tdx_line_format.h"
+#include "tools/harness/lib/export_readers.h"
+#include "tools/harness/lib/gbk_utf8.h"
 
 namespace {
 
@@ -399,4 +408,115 @@ TEST(Docs, TheOverviewListsEveryExportThatActsOnAnotherProgram) {
             for (const std::string& span : code_spans(cells[0])) rows.insert(span);
     }
     for (const char* fn : kActing) EXPECT_EQ(rows.count(fn), 1u) << fn << " is not in the overview's table";
+}
+
+namespace {
+
+// 100000 as the pages write it: "100 000".
+std::string grouped(size_t n) {
+    std::string d = std::to_string(n), out;
+    for (size_t i = 0; i < d.size(); ++i) {
+        if (i > 0 && (d.size() - i) % 3 == 0) out += ' ';
+        out += d[i];
+    }
+    return n < 10000 ? d : out;
+}
+
+// The rendered pages (scripts/docs_html.py, as the bundle makes them), by name.
+std::map<std::string, std::string> rendered_pages() {
+    std::string out = ::testing::TempDir() + "tarvex-docs-html";
+    std::filesystem::remove_all(out);
+    std::string command = "/usr/bin/python3 '" + kTop + "/scripts/docs_html.py' '" + kTop + "/docs' '" + out +
+                          "' >/dev/null";
+    std::map<std::string, std::string> pages_html;
+    if (std::system(command.c_str()) != 0) return pages_html;
+    for (const auto& f : std::filesystem::directory_iterator(out))
+        if (f.path().extension() == ".html") pages_html[f.path().filename().string()] = file_text(f.path());
+    std::filesystem::remove_all(out);
+    return pages_html;
+}
+
+// What of Markdown leaked into a rendered page's text: a fence, a fence's
+// language tag at the head of inline code, code that spans lines outside a
+// code block (a fence inside a list item), or a page's file name as a
+// link's text. Empty when nothing did.
+std::vector<std::string> leaks(const std::string& html) {
+    std::vector<std::string> out;
+    if (html.find("```") != std::string::npos) out.push_back("a ``` fence");
+    for (size_t at = html.find("<code>"); at != std::string::npos; at = html.find("<code>", at + 1)) {
+        size_t end = html.find("</code>", at);
+        std::string code = html.substr(at + 6, end == std::string::npos ? 40 : end - at - 6);
+        bool block = at >= 5 && html.compare(at - 5, 5, "<pre>") == 0;
+        if (block) continue;
+        for (const char* tag : {"ini", "text", "bat", "cmd", "sh", "c", "cpp"})
+            if (code.rfind(std::string(tag) + "\n", 0) == 0 || code.rfind(std::string(tag) + " ", 0) == 0)
+                out.push_back("inline code opening with the fence tag " + std::string(tag) + ": " + code.substr(0, 40));
+        if (code.find('\n') != std::string::npos) out.push_back("inline code over several lines: " + code.substr(0, 40));
+    }
+    for (size_t at = html.find(".md</a>"); at != std::string::npos; at = html.find(".md</a>", at + 1))
+        out.push_back("a link that reads as a file name: " + html.substr(html.rfind('>', at) + 1, at + 3 - html.rfind('>', at) - 1));
+    return out;
+}
+
+}  // namespace
+
+TEST(Docs, EveryPageRendersWithoutMarkdownLeakingIntoItsText) {
+    std::map<std::string, std::string> html = rendered_pages();
+    ASSERT_EQ(html.size(), pages(false).size()) << "scripts/docs_html.py did not render every page";
+    for (const auto& page : html)
+        for (const std::string& leak : leaks(page.second)) ADD_FAILURE() << page.first << ": " << leak;
+}
+
+TEST(Docs, TheLeakCheckSeesAFenceInAListItem) {
+    EXPECT_EQ(leaks("<ol><li>x</li></ol><p><code>ini\n   [路径]</code></p>").size(), 2u);
+    EXPECT_EQ(leaks("<p><code>ini [路径] 通达信=C:\\new_tdx</code></p>").size(), 1u);
+    EXPECT_EQ(leaks("<a href=\"install.html\">install.md</a>").size(), 1u);
+    EXPECT_TRUE(leaks("<pre><code>ini\n[路径]\n</code></pre><p><code>inblock</code></p>").empty());
+}
+
+// Each setting's row on the settings page names exactly the exports that
+// read it, as the doctor names them.
+TEST(Docs, TheSettingsPageNamesTheReadersOfEachPath) {
+    std::map<std::string, bool> is_export;
+    for (int i = 0; i < kExportCount; ++i) is_export[kExportTable[i].function] = true;
+    std::stringstream ss(file_text(kTop + "/docs/config.md"));
+    int rows = 0;
+    for (std::string line; std::getline(ss, line);) {
+        std::vector<std::string> cells = table_cells(line);
+        if (cells.size() < 4) continue;
+        std::vector<std::string> key = code_spans(cells[0]);
+        if (key.size() != 1 || readers_of(utf8_to_gbk(key[0])).empty()) continue;
+        ++rows;
+        std::vector<std::string> named;
+        for (const std::string& span : code_spans(cells[3]))
+            if (is_export.count(span)) named.push_back(span);
+        std::vector<std::string> readers = readers_of(utf8_to_gbk(key[0]));
+        std::sort(named.begin(), named.end());
+        std::sort(readers.begin(), readers.end());
+        EXPECT_EQ(named, readers) << "config.md, the row of " << key[0];
+    }
+    EXPECT_EQ(rows, 9);
+}
+
+// The limits the pages state are the code's.
+TEST(Docs, ThePagesStateTheCodesLimits) {
+    struct Claim {
+        const char* page;
+        std::string text;
+    };
+    const Claim claims[] = {
+        {"install.md", u8"不超过 " + grouped(kBlockMaxRecords) + u8" 只"},
+        {"blocks.md", u8"读入的上限是 " + grouped(kBlockMaxRecords) + u8" 个代码"},
+        {"lines.md", u8"画线文件最多读 " + grouped(kTdxLineMaxRecords) + u8" 条记录"},
+        {"alarms.md", u8"只读前 " + grouped(kAlertMaxRecords) + u8" 条预警"},
+        {"config.md", u8"最多 " + std::to_string(root_setting(Root::block).limit - 1) + u8" 个字节"},
+        {"blocks.md", u8"最长 " + std::to_string(root_setting(Root::block).limit - 1) + u8" 个字节"},
+        {"aget.md", u8"最多 " + std::to_string(kPathSettingLimit - 1) + u8" 个字节"},
+    };
+    for (const Claim& c : claims)
+        EXPECT_NE(file_text(kTop + "/docs/" + c.page).find(c.text), std::string::npos) << c.page << ": " << c.text;
+    // Limits are bytes: no page counts a path's characters against them.
+    for (const Page& p : pages(false))
+        for (const char* wrong : {u8"39 个字符", u8"79 个字符", u8"不超过 500 只", u8"只看前 500"})
+            EXPECT_EQ(p.text.find(wrong), std::string::npos) << p.name << " says " << wrong;
 }

@@ -94,8 +94,10 @@ TEST_F(DoctorTest, FilesHeldByAnotherProgram) {
     EXPECT_EQ(r.with_id("log")[0]->verdict, Verdict::warn);
     EXPECT_EQ(r.with_id("path:MT4_HST_PATH")[0]->verdict, Verdict::error);
     EXPECT_NE(r.with_id("path:MT4_HST_PATH")[0]->finding.find("不能写"), std::string::npos);
+    // A block the writers cannot replace: a note with what the writers then do.
     bool block_refused = false;
-    for (const DoctorRow* b : r.with_id("blocks")) block_refused |= b->verdict == Verdict::error;
+    for (const DoctorRow* b : r.with_id("blocks"))
+        block_refused |= b->verdict == Verdict::warn && b->advice.find("返回 -1") != std::string::npos;
     EXPECT_TRUE(block_refused) << rows_text(r);
 }
 
@@ -105,13 +107,30 @@ TEST_F(DoctorTest, HostDirectoryLongerThanTheRootLimit) {
     write(t, name);
     DoctorReport r = run_doctor(t.dir);
     ASSERT_GT(t.dir.size(), 39u);
-    EXPECT_TRUE(r.has_error());
+    // Defaults cut short are notes naming the exports they stop; only the
+    // account file the user set up, now looked for in the wrong place, is an error.
+    for (const DoctorRow& row : r.rows) {
+        if (row.verdict == Verdict::error) EXPECT_EQ(row.id, "invest") << row.finding;
+    }
     for (const char* id : {"path:BLOCK_PATH", "path:PATH", "path:DAY_PATH", "path:DATA_PATH", "path:INV_PATH"}) {
-        EXPECT_EQ(r.with_id(id)[0]->verdict, Verdict::error) << id;
-        EXPECT_NE(r.with_id(id)[0]->finding.find("默认值"), std::string::npos) << id;
+        EXPECT_EQ(r.with_id(id)[0]->verdict, Verdict::warn) << id;
+        const std::string& f = r.with_id(id)[0]->finding;
+        EXPECT_NE(f.find("默认值"), std::string::npos) << id;
+        EXPECT_NE(f.find(" 有 " + std::to_string(t.dir.size()) + " 个字节"), std::string::npos) << f;
     }
     // The 80-character settings still reach it.
     EXPECT_EQ(r.with_id("path:GET")[0]->verdict, Verdict::ok);
+}
+
+TEST_F(DoctorTest, PointedAtASubdirectoryNamesTheHostDirectory) {
+    HostTree t = tree("sub");
+    write(t, "sub");
+    DoctorReport r = run_doctor(t.dir + "userdata\\");
+    ASSERT_EQ(r.with_id("host_tree").size(), 1u);
+    EXPECT_EQ(r.with_id("host_tree")[0]->verdict, Verdict::error);
+    EXPECT_NE(r.with_id("host_tree")[0]->advice.find("上一级 " + t.dir), std::string::npos) << rows_text(r);
+    // No advice to make the host's files below the wrong directory.
+    EXPECT_EQ(rows_text(r).find("userdata\\userdata"), std::string::npos) << rows_text(r);
 }
 
 struct EncodingCase {

@@ -1,11 +1,15 @@
 @echo off
 rem TARVEX 一步安装：把 TARVEX.dll 复制到大智慧主程序目录，然后检查安装。
+rem 检查只有 [错误]（TARVEX 整个用不了，或 TARVEX.ini 里设好的功能用不了）时
+rem 才算失败（退出码 1）；[注意] 只影响它点名的函数，照样说"装好了"。
 rem 用法：双击运行；或者 安装.bat 大智慧目录（给了目录就不提问，最后也不暂停）。
 rem 它从不覆盖已有的 TARVEX.ini；换掉旧的 TARVEX.dll 之前先把它存为
 rem TARVEX.dll.bak（已有时 .bak2、.bak3 …）。路径里可能有括号，所以下面
 rem 不在括号块里用路径变量。
 setlocal
 set "here=%~dp0"
+rem 从压缩包查看器里直接双击时，旁边的文件还没有解压出来。
+if not exist "%here%harness.exe" goto not_unpacked
 set "host=%~1"
 set "asked="
 if not "%host%"=="" goto have_host
@@ -64,10 +68,15 @@ echo 检查安装：
 "%here%harness.exe" doctor --gbk "%host%"
 if errorlevel 1 goto doctor_found
 echo.
-echo 安装完成。在公式里试一下：现在:"TARVEX@systime"(0);
+echo 装好了。打开大智慧，在公式里试一下：现在:"TARVEX@systime"(0);
+echo 上面标 [注意] 的行只影响它点名的函数，用到那些函数前按"→"后的提示处理。
 set status=0
 goto done
 
+:not_unpacked
+echo 请先解压：把整个压缩包解压到一个文件夹，再双击里面的 安装.bat。
+echo 在压缩包里直接运行时，旁边的 TARVEX.dll 和 harness.exe 还没有解压出来。
+goto failed
 :no_host
 echo 没有给出大智慧目录，什么也没有做。
 goto failed
@@ -85,7 +94,8 @@ echo 复制 TARVEX.dll 失败：大智慧是不是还开着？请先关掉大智
 goto failed
 :doctor_found
 echo.
-echo TARVEX.dll 已经装好，但检查发现了“错误”：请按上面每一行“→”后的提示处理。
+echo TARVEX.dll 已经复制好，但检查发现了 [错误]：TARVEX 整个用不了，或 TARVEX.ini 里设好的功能用不了。
+echo 请按标 [错误] 的行“→”后的提示处理，再运行一次 安装.bat 检查。
 goto failed
 :failed
 set status=1

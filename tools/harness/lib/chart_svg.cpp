@@ -141,6 +141,26 @@ bool is_peak(const Chart& c, int i) {
     return count == 0 || anchor_price(c, i) >= sum / count;
 }
 
+// The trend line of Tline and TlineLow as a formula draws it: through the
+// anchors labelled 2 and 1, extended to the last bar. False when the result
+// has no such pair.
+struct TrendLine {
+    int a2, a1;
+    double p2, p1;
+    double at(int i) const { return p1 + (p1 - p2) / (a1 - a2) * (i - a1); }
+};
+bool trend_line(const Chart& c, int from, TrendLine* t) {
+    t->a1 = t->a2 = -1;
+    for (int i = from; i < static_cast<int>(c.result.size()); ++i) {
+        if (c.result[static_cast<size_t>(i)] == 1.0f) t->a1 = i;
+        if (c.result[static_cast<size_t>(i)] == 2.0f) t->a2 = i;
+    }
+    if (t->a2 < 0 || t->a1 <= t->a2) return false;
+    t->p1 = anchor_price(c, t->a1);
+    t->p2 = anchor_price(c, t->a2);
+    return true;
+}
+
 int first_valid(const Chart& c, int returned) {
     return std::max(0, std::min(returned, static_cast<int>(c.result.size())));
 }
@@ -281,6 +301,28 @@ std::string chart_svg(const Chart& c, const ChartCall& call) {
                     points += num(f.x(i)) + "," + num(price.y(anchor_price(c, i))) + " ";
             s += "<polyline class=\"trend\" points=\"" + points + "\" fill=\"none\" stroke=\"" + kMarkColour +
                  "\" stroke-width=\"1.5\" stroke-dasharray=\"5 3\"/>\n";
+        }
+        // The line through anchors 2 and 1 to the last bar, and the closes
+        // that cross it after anchor 1: above a line of peaks, below one of troughs.
+        TrendLine t;
+        if (call.kind != ResultKind::kLabels && n > 0 && trend_line(c, from, &t)) {
+            const bool peaks = call.kind == ResultKind::kPeakLabels;
+            s += "<line class=\"trendline\" x1=\"" + num(f.x(t.a2)) + "\" y1=\"" + num(price.y(t.p2)) + "\" x2=\"" +
+                 num(f.x(n - 1)) + "\" y2=\"" + num(price.y(t.at(n - 1))) + "\" stroke=\"#f9a825\" stroke-width=\"2.5\"/>\n";
+            int crossings = 0;
+            for (int i = t.a1 + 1; i < n; ++i) {
+                double now = c.bars[static_cast<size_t>(i)].close - t.at(i);
+                double before = c.bars[static_cast<size_t>(i - 1)].close - t.at(i - 1);
+                if (peaks ? !(now > 0 && before <= 0) : !(now < 0 && before >= 0)) continue;
+                double y = peaks ? price.y(c.bars[static_cast<size_t>(i)].low) + 14
+                                 : price.y(c.bars[static_cast<size_t>(i)].high) - 6;
+                s += text(f.x(i), y, peaks ? "▲" : "▼",
+                          "class=\"cross\" data-bar=\"" + std::to_string(i) +
+                              "\" text-anchor=\"middle\" font-size=\"14\" fill=\"#f57f17\"");
+                ++crossings;
+            }
+            caption = std::string("黄线：标 2、标 1 两个锚点的连线延长到最后一根；") + (peaks ? "▲ 收盘价上穿它" : "▼ 收盘价下穿它") +
+                      "（" + std::to_string(crossings) + " 次）";
         }
         for (int i = from; i < n; ++i) {
             float v = c.result[static_cast<size_t>(i)];

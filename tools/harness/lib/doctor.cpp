@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 #include "tools/harness/lib/doctor_checks.h"
 #include "tools/harness/lib/doctor_fs.h"
+#include "tools/harness/lib/export_readers.h"
 #include "tools/harness/lib/pe_image.h"
 
 namespace {
@@ -132,13 +133,15 @@ std::string dir_of(const std::string& path) {
 
 void check_host_program(const DoctorRun& run) {
     const std::string& dir = run.host_dir;
-    std::string programs32, programs64;
+    std::string programs32, programs64, not_programs;
     for (const std::string& name : files_ending(dir, ".exe")) {
         unsigned machine = 0;
         bool dll = false;
-        if (is_helper_program(name) || !pe_kind(dir + name, &machine, &dll) || dll) continue;
-        std::string& list = machine == 0x14C ? programs32 : programs64;
-        list += (list.empty() ? "" : "、") + name;
+        if (is_helper_program(name)) continue;
+        std::string* list = !pe_kind(dir + name, &machine, &dll) || dll ? &not_programs
+                            : machine == 0x14C                         ? &programs32
+                                                                       : &programs64;
+        *list += (list->empty() ? "" : "、") + name;
     }
     const char* topic = "主程序";
     if (!programs32.empty())
@@ -147,18 +150,34 @@ void check_host_program(const DoctorRun& run) {
         run.add("host_program", Verdict::error, topic,
                 programs64 + " 是 64 位程序，载入不了 32 位的 TARVEX.dll",
                 "TARVEX 只能给 32 位的大智慧用；请放到 32 位大智慧的主程序目录");
+    else if (!not_programs.empty())
+        run.add("host_program", Verdict::error, topic,
+                not_programs + " 不是能运行的 Windows 程序（文件坏了，或只是改了扩展名）",
+                "重新安装大智慧，或选放着大智慧主程序的那个目录");
     else
-        run.add("host_program", Verdict::error, topic, dir + " 里没有大智慧的主程序（exe）",
+        run.add("host_program", Verdict::error, topic, dir + " 里没有 exe 文件：这里没有大智慧的主程序",
                 "TARVEX.dll 要放在大智慧的 exe 所在的目录，不是子目录；它的路径都从那个目录算起");
 
     bool data = is_directory(dir + "data"), userdata = is_directory(dir + "userdata");
-    if (data && userdata)
+    if (data && userdata) {
         run.add("host_tree", Verdict::ok, "主程序目录", dir + " 下有 data\\ 和 userdata\\");
-    else
-        run.add("host_tree", Verdict::error, "主程序目录",
-                dir + " 下没有 " + (data ? "" : "data\\ ") + (userdata ? "" : "userdata\\ ") +
-                    "：这不像大智慧的主程序目录",
-                "板块、预警、投资账户和证券信息的函数都找不到大智慧的文件；请选放着大智慧 exe 和 data、userdata 目录的那个目录");
+        return;
+    }
+    if (data || userdata) {
+        run.add("host_tree", Verdict::warn, "主程序目录",
+                dir + " 下没有 " + (data ? "userdata\\" : "data\\") + "（大智慧一般两个都有）",
+                data ? "板块、预警、自定义数据和投资账户的函数找不到它们的文件，各项见下面"
+                     : "LableGet 找不到证券信息文件（见下面的 证券信息）");
+        return;
+    }
+    // Pointed at one of the host's own subdirectories, say which is meant.
+    std::string parent = dir.size() > 1 ? dir_of(dir.substr(0, dir.size() - 1)) : "";
+    std::string here = dir.substr(parent.size());
+    bool subdir = !parent.empty() && is_directory(parent + "data") && is_directory(parent + "userdata");
+    run.add("host_tree", Verdict::error, "主程序目录",
+            dir + " 下既没有 data\\ 也没有 userdata\\：这不是大智慧的主程序目录",
+            subdir ? "这是大智慧目录下的 " + here + "；请选它的上一级 " + parent
+                   : "请选放着大智慧 exe 和 data、userdata 目录的那个目录");
 }
 
 void check_dll(const DoctorRun& run) {
@@ -350,11 +369,14 @@ struct RootCheck {
     const char* what;     // what lies there
     const char* suffix;   // what the library appends before its file names
     bool write;           // whether the exports write there
-    const char* exports;  // who uses it
 };
 
+// A path the user set is a feature set up: when it cannot work, that is an
+// error. A default that cannot work is a note naming the exports it stops.
 void check_one_path(const DoctorRun& run, const RootCheck& c, const std::string& value, size_t limit) {
     const IniLine* set = run.ini_readable ? run.entry(kSectionPaths, c.key) : nullptr;
+    const Verdict broken = set ? Verdict::error : Verdict::warn;
+    const std::string readers = readers_text(c.key);
     std::string topic = std::string(c.key) + "（" + c.what + "）";
     std::string id = std::string("path:") + c.key;
     // The value the profile reader gives without a read limit: when the
@@ -364,41 +386,42 @@ void check_one_path(const DoctorRun& run, const RootCheck& c, const std::string&
     char full[2048];
     plat::profile_string(kSectionPaths, c.key, run.host_dir.c_str(), full, sizeof full, inifn);
     std::string used = value + c.suffix;
+    std::string most = std::to_string(limit - 1) + " 个字节（汉字每个 2 字节）";
     if (value != full) {
-        bool own = set != nullptr;
-        run.add(id, Verdict::error, topic,
-                std::string(own ? "设的值 " : "默认值（主程序目录）") + full + " 有 " + std::to_string(std::strlen(full)) +
-                    " 个字符，TARVEX 只读前 " + std::to_string(limit - 1) + " 个：实际用的是 " + value,
-                std::string(c.exports) + " 会找错地方；在 TARVEX.ini 的 [路径] 里把 " + c.key + " 设成不超过 " +
-                    std::to_string(limit - 1) + " 个字符、能到同一目录的路径（例如用 subst 映射的盘符）");
+        run.add(id, broken, topic,
+                std::string(set ? "设的值 " : "默认值（主程序目录）") + full + " 有 " + std::to_string(std::strlen(full)) +
+                    " 个字节，TARVEX 只读前 " + most + "：实际用的是 " + value,
+                readers + " 会找错地方；在 TARVEX.ini 的 [路径] 里把 " + c.key + " 设成不超过 " + most +
+                    "、能到同一目录的路径（例如用 subst 映射的盘符）");
         return;
     }
     if (set && value.empty()) {
         run.add(id, Verdict::error, topic,
                 line_text(set->line) + "的值是空的：路径成了相对于大智慧工作目录的 " + used,
-                std::string(c.exports) + " 会找错地方；删掉这一行用默认值，或写上以 \\ 结尾的目录");
+                readers + " 会找错地方；删掉这一行用默认值，或写上以 \\ 结尾的目录");
         return;
     }
     bool day = std::strcmp(c.key, "DAY_PATH") == 0;
     if (set && !day && !value.empty() && value.back() != '\\') {
         run.add(id, Verdict::error, topic,
                 value + " 没有以 \\ 结尾：TARVEX 把名字直接接在后面，得到 " + used + "…",
-                std::string(c.exports) + " 会找错地方；在末尾加上 \\");
+                readers + " 会找错地方；在末尾加上 \\");
         return;
     }
     std::string dir = day && !value.empty() && value.back() != '\\' ? value + "\\" : used;
     std::string origin = set ? "设为 " + value : "未设置，取主程序目录";
     DirAccess a = dir_access(dir);
     if (a == DirAccess::missing || a == DirAccess::not_directory) {
-        run.add(id, Verdict::error, topic,
+        run.add(id, broken, topic,
                 origin + "：" + dir + (a == DirAccess::missing ? " 不存在" : " 是个文件，不是目录"),
-                std::string(c.exports) + " 会返回 -1；建好这个目录，或把 " + c.key + " 改成它真正的上一级目录");
+                readers + " 找不到" + (c.write ? "也写不进" : "") + "这个目录里的文件，用不了；建好这个目录" +
+                    (set ? "，或把 " + std::string(c.key) + " 改成它真正的上一级目录" : ""));
     } else if (a == DirAccess::read_only && c.write) {
-        run.add(id, Verdict::error, topic, origin + "：" + dir + " 在，但不能写",
-                std::string(c.exports) + " 写不进去，会返回 -1；给这个目录写权限（或把大智慧装到不受保护的目录）");
+        run.add(id, broken, topic, origin + "：" + dir + " 在，但不能写",
+                readers + " 写不进去；给这个目录写权限（或把大智慧装到不受保护的目录）");
     } else {
         run.add(id, Verdict::ok, topic,
-                origin + "：" + dir + (c.write ? " 在，能读写" : " 在") + "（" + c.exports + "）");
+                origin + "：" + dir + (c.write ? " 在，能读写" : " 在") + "（" + readers + "）");
     }
 }
 
@@ -406,11 +429,11 @@ void check_one_path(const DoctorRun& run, const RootCheck& c, const std::string&
 
 void check_paths(const DoctorRun& run) {
     static const RootCheck kRoots[] = {
-        {"BLOCK_PATH", "板块文件的根目录", "userdata\\block\\", true, "save2blk、saveInt2blk、save2blk0、bknumb"},
-        {"PATH", "自定义数据的根目录", "userdata\\SelfData\\", true, "savedata、savedataR、savedata0、SAVEDATA_CAPITAL、saveS、ReadData"},
-        {"DAY_PATH", "日线文件的目录", "", true, "saveDay"},
-        {"DATA_PATH", "编号数据文件的目录", "", false, "readfile、Deal"},
-        {"INV_PATH", "投资账户文件的根目录", "USERDATA\\SELF\\", false, "Trade、TradeFS"},
+        {"BLOCK_PATH", "板块文件的根目录", "userdata\\block\\", true},
+        {"PATH", "自定义数据的根目录", "userdata\\SelfData\\", true},
+        {"DAY_PATH", "日线文件的目录", "", true},
+        {"DATA_PATH", "编号数据文件的目录", "", false},
+        {"INV_PATH", "投资账户文件的根目录", "USERDATA\\SELF\\", false},
     };
     const Root roots[] = {Root::block, Root::selfdata, Root::day, Root::data, Root::inv};
     for (int i = 0; i < 5; ++i) {
@@ -419,9 +442,9 @@ void check_paths(const DoctorRun& run) {
         check_one_path(run, kRoots[i], value, root_setting(roots[i]).limit);
     }
     static const RootCheck kPrograms[] = {
-        {"MT4_HST_PATH", "MT4 历史文件的目录", "", true, "Save2Mt4"},
-        {"MT4_FILE_PATH", "MT4 窗口句柄文件的目录", "", false, "Save2Mt4 刷新 MT4 图表"},
-        {"GET", "Advanced GET 数据文件的目录", "", true, "Save2Get"},
+        {"MT4_HST_PATH", "MT4 历史文件的目录", "", true},
+        {"MT4_FILE_PATH", "MT4 窗口句柄文件的目录", "", false},
+        {"GET", "Advanced GET 数据文件的目录", "", true},
     };
     for (const RootCheck& c : kPrograms) {
         char value[kPathBytes];
@@ -444,6 +467,12 @@ bool DoctorReport::has_error() const {
     return false;
 }
 
+bool DoctorReport::has_note() const {
+    for (const DoctorRow& r : rows)
+        if (r.verdict == Verdict::warn) return true;
+    return false;
+}
+
 std::vector<const DoctorRow*> DoctorReport::with_id(const std::string& id) const {
     std::vector<const DoctorRow*> out;
     for (const DoctorRow& r : rows)
@@ -463,13 +492,18 @@ DoctorReport run_doctor(const std::string& host_dir) {
     run.host_dir = dir;
     run.rows = &report.rows;
     check_host_program(run);
+    // Not the host's directory: its files would all be reported missing,
+    // with advice to make them in the wrong place.
+    bool host_tree = report.with_id("host_tree")[0]->verdict != Verdict::error;
     check_dll(run);
     check_ini(&run);
-    check_paths(run);
-    check_blocks(run);
-    check_alert_file(run);
-    check_stock_info(run);
-    check_investment(run);
+    if (host_tree) {
+        check_paths(run);
+        check_blocks(run);
+        check_alert_file(run);
+        check_stock_info(run);
+        check_investment(run);
+    }
     check_tdx(run);
     check_mt4_get(run);
     check_log(run);
@@ -488,7 +522,11 @@ std::string doctor_text(const DoctorReport& report) {
     out += "共 " + std::to_string(report.rows.size()) + " 项：正常 " + std::to_string(counts[0]) + "，提示 " +
            std::to_string(counts[1]) + "，注意 " + std::to_string(counts[2]) + "，错误 " + std::to_string(counts[3]) +
            "。\n";
-    out += report.has_error() ? "有“错误”的项会让相应的函数返回 -1 或 TARVEX 载入不了，请先改好它们。\n"
-                              : "没有会让函数失败的问题。\n";
+    if (report.has_error())
+        out += "有“错误”：TARVEX 整个用不了，或你在 TARVEX.ini 里设好的功能用不了；请按“→”后的提示先改好它们。\n";
+    else if (report.has_note())
+        out += "TARVEX 能用。标“注意”的项只影响它点名的函数，用到那些函数前按“→”后的提示处理。\n";
+    else
+        out += "TARVEX 能用，没有发现问题。\n";
     return out;
 }

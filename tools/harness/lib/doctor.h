@@ -14,8 +14,11 @@
 enum class Verdict {
     ok,     // 正常
     hint,   // 提示: nothing wrong; a feature is not set up, or a default applies
-    warn,   // 注意: formulas run, but not as the user may think
-    error,  // 错误: an export would fail (return -1) or TARVEX would not load
+    warn,   // 注意: a note: TARVEX works, but the exports it names fail or do
+            // not do what the user may think until this is mended
+    error,  // 错误: TARVEX cannot work at all (no host, a DLL the host cannot
+            // load, an unreadable TARVEX.ini), or a feature the user has set
+            // up in TARVEX.ini cannot work
 };
 
 struct DoctorRow {
@@ -29,8 +32,10 @@ struct DoctorRow {
 struct DoctorReport {
     std::string host_dir;  // with its trailing backslash
     std::vector<DoctorRow> rows;
-    // Whether some row would stop an export: the exit status of the command.
+    // Whether some row is an error: the exit status of the command.
     bool has_error() const;
+    // Whether some row is a note (注意).
+    bool has_note() const;
     // The rows with this id, for tests.
     std::vector<const DoctorRow*> with_id(const std::string& id) const;
 };

@@ -17,37 +17,63 @@
 #include "platform/platform.h"
 #include "tools/harness/lib/doctor_checks.h"
 #include "tools/harness/lib/doctor_fs.h"
+#include "tools/harness/lib/export_readers.h"
 
 namespace {
 
 std::string num(size_t n) { return std::to_string(n); }
 
-const size_t kBlockMaxRecords = 500;  // co[6000]: later records are not read
+// Which exports use a block directory: inblock reads module_dir's own
+// userdata\block\, the writers and bknumb the one under BLOCK_PATH; without
+// BLOCK_PATH the two are one.
+struct BlockDirUse {
+    bool inblock;
+    bool writers;  // save2blk, saveInt2blk, bknumb, get_alarm_data
+    std::string readers() const {
+        std::string r = writers ? readers_text("BLOCK_PATH") : "";
+        if (inblock) r += std::string(r.empty() ? "" : "、") + readers_text("inblock板块");
+        return r;
+    }
+};
+
+// What a block that cannot be read means to the exports that use it.
+std::string unreadable_block_outcome(const BlockDirUse& use) {
+    std::string out;
+    if (use.writers) out = "save2blk、saveInt2blk 结果 0（日志 save2blk 打开失败:），bknumb 数出 0";
+    if (use.inblock) out += std::string(out.empty() ? "" : "，") + "inblock 结果 0";
+    return out;
+}
 
 // One block file's verdict; true when it is sound.
-bool check_block_file(const DoctorRun& run, const std::string& path) {
+bool check_block_file(const DoctorRun& run, const std::string& path, const BlockDirUse& use) {
     std::string b;
     std::string topic = "板块 " + path.substr(path.rfind('\\') + 1);
     if (!file_bytes(path, &b)) {
-        run.add("blocks", Verdict::error, topic, path + " 读不出来", "save2blk、bknumb、inblock 都用不了它；看看它是否被锁住");
+        run.add("blocks", Verdict::warn, topic, path + " 读不出来", unreadable_block_outcome(use) + "；看看它是否被锁住");
+        return false;
+    }
+    if (b.size() > kBlockFileCap) {
+        run.add("blocks", Verdict::warn, topic,
+                path + " 有 " + num(b.size()) + " 个字节，超过 TARVEX 读的上限（" + num(kBlockMaxRecords) + " 只股票）",
+                "TARVEX 不读也不改写这么大的文件：" + unreadable_block_outcome(use));
         return false;
     }
     if (b.size() < kBlockHeaderBytes) {
-        run.add("blocks", Verdict::error, topic, path + " 只有 " + num(b.size()) + " 个字节，没有 4 字节的头字",
-                "inblock 认不出它；在大智慧里重新保存这个板块");
+        run.add("blocks", Verdict::hint, topic, path + " 只有 " + num(b.size()) + " 个字节，没有 4 字节的头字",
+                "TARVEX 把它当空板块：inblock 结果 0、bknumb 数出 0；save2blk 下次放入股票时重写它");
         return false;
     }
     uint32_t head = decode_block_header(reinterpret_cast<const unsigned char*>(b.data()));
     if (head != kBlockHeaderWord) {
         char hex[16];
         std::snprintf(hex, sizeof hex, "%08X", head);
-        run.add("blocks", Verdict::error, topic,
+        run.add("blocks", Verdict::warn, topic,
                 path + " 的头字是 " + hex + "，不是 FF5100A5（大智慧 6.0.3 的板块格式）",
-                "inblock 拒绝它并记日志 当前不是大智慧6.0.3版本；save2blk、saveInt2blk、del2blk 和预警归板块也不改动它"
-                "（日志 不是大智慧6.0.3版本的板块,未改动）；这个大智慧版本的板块格式不同");
+                std::string(use.inblock ? "inblock 拒绝它，返回 -1 并记日志 inblock error 当前不是大智慧6.0.3版本；" : "") +
+                    "save2blk、saveInt2blk、del2blk 和预警归板块都不改动它（日志 不是大智慧6.0.3版本的板块,未改动）；"
+                    "这个大智慧版本的板块格式不同");
         return false;
     }
-    size_t records = (b.size() - kBlockHeaderBytes) / kBlockRecordBytes;
     size_t tail = (b.size() - kBlockHeaderBytes) % kBlockRecordBytes;
     if (tail) {
         run.add("blocks", Verdict::warn, topic,
@@ -55,36 +81,47 @@ bool check_block_file(const DoctorRun& run, const std::string& path) {
                 "TARVEX 不看这几个字节；save2blk 把新代码接在它们后面，大智慧可能读错；在大智慧里重新保存这个板块");
         return false;
     }
-    if (records > kBlockMaxRecords) {
-        run.add("blocks", Verdict::warn, topic, path + " 有 " + num(records) + " 只股票",
-                "TARVEX 只看前 500 只：后面的 inblock 找不到、bknumb 不计");
-        return false;
-    }
-    if (!file_opens_for_update(path)) {
-        run.add("blocks", Verdict::error, topic, path + " 现在不能写（只读，或被别的程序锁住）",
-                "save2blk、saveInt2blk、save2blk0 写不进这个板块，会返回 -1");
+    if (use.writers && !file_opens_for_update(path)) {
+        run.add("blocks", Verdict::warn, topic, path + " 现在不能写（只读，或被别的程序锁住）",
+                "save2blk、saveInt2blk 写不进这个板块：放在最后时无值（返回 -1，日志 save2blk 重新打开 添加失败3），"
+                "放在最前面时结果 0；bknumb、inblock 照常读");
         return false;
     }
     return true;
 }
 
-void check_block_dir(const DoctorRun& run, const std::string& dir, const char* who) {
+void check_block_dir(const DoctorRun& run, const std::string& dir, const BlockDirUse& use) {
     if (!is_directory(dir)) {
-        run.add("blocks", Verdict::error, std::string("板块目录"), dir + " 不存在",
-                std::string(who) + " 找不到板块；大智慧的板块目录应当是主程序目录下的 userdata\\block\\");
+        std::string outcome;
+        if (use.writers)
+            outcome = "save2blk、saveInt2blk 建不了板块，结果 0（日志 save2blk 重建板块失败: 或 saveInt2blk 重建板块失败:），"
+                      "bknumb 数出 0，"
+                      "get_alarm_data 不把预警放进板块";
+        if (use.inblock) outcome += std::string(outcome.empty() ? "" : "；") + "inblock 结果都是 0";
+        run.add("blocks", Verdict::warn, "板块目录", dir + " 不存在", outcome + "；建好这个目录，或在大智慧里存一个自选股板块");
         return;
     }
     std::vector<std::string> names = files_ending(dir, ".BLK");
     if (names.empty()) {
-        run.add("blocks", Verdict::warn, "板块目录", dir + " 里没有 .BLK 文件",
-                "这个大智慧的板块可能不在这里（有的版本换了目录）；save2blk 会在这里新建板块，大智慧却看不到");
+        run.add("blocks", Verdict::hint, "板块目录", dir + " 里还没有 .BLK 文件",
+                use.writers ? "save2blk 第一次放入股票时在这里新建板块；如果大智慧的板块在别的目录，大智慧看不到它们"
+                            : "inblock 结果都是 0，直到大智慧在这里存了板块");
         return;
     }
     size_t sound = 0;
-    for (const std::string& n : names) sound += check_block_file(run, dir + n);
+    for (const std::string& n : names) sound += check_block_file(run, dir + n, use);
     if (sound == names.size())
         run.add("blocks", Verdict::ok, "板块目录",
-                dir + " 里 " + num(names.size()) + " 个板块文件，头字都是 FF5100A5（" + who + "）");
+                dir + " 里 " + num(names.size()) + " 个板块文件，头字都是 FF5100A5（" + use.readers() + " 用这里）");
+}
+
+// Decimal text as the library writes its keys: no leading zeros, "-" allowed.
+bool is_number_key(const std::string& k) {
+    size_t i = !k.empty() && k[0] == '-' ? 1 : 0;
+    if (i >= k.size() || (k[i] == '0' && k.size() > i + 1)) return false;
+    for (; i < k.size(); ++i)
+        if (k[i] < '0' || k[i] > '9') return false;
+    return true;
 }
 
 }  // namespace
@@ -94,20 +131,28 @@ void check_blocks(const DoctorRun& run) {
     char fn[kPathBytes];
     block_path_for_number(fn, sizeof fn, 1);
     std::string configured = dir_of(fn);
-    check_block_dir(run, own, "inblock 和板块名的计数只看这里");
-    if (!same_profile_name(configured, own) && is_directory(configured))
-        check_block_dir(run, configured, "BLOCK_PATH：save2blk、saveInt2blk、save2blk0、bknumb");
+    if (same_profile_name(configured, own)) {
+        check_block_dir(run, own, {true, true});
+    } else {
+        check_block_dir(run, own, {true, false});
+        // A missing BLOCK_PATH directory has its own row under the paths.
+        if (is_directory(configured)) check_block_dir(run, configured, {false, true});
+    }
     if (!run.ini_readable) return;
     for (const IniLine& e : run.ini.entries) {
         if (!same_profile_name(e.section, kBlockNames.section) || run.entry(e.section.c_str(), e.key.c_str()) != &e)
             continue;
         block_path_for_key(fn, sizeof fn, e.key.c_str());
         std::string topic = "板块名 " + e.key + "=" + e.value;
+        bool number = is_number_key(e.key);
+        std::string who = number ? "板块号 " + e.key + " 给 " + readers_text("板块名") + " 用"
+                                 : "键名只有 " + readers_text("板块名键名") + " 用（名为 " + e.key + " 的预警）";
         if (plat::file_exists(fn))
-            run.add("block_name", Verdict::ok, topic, std::string("板块文件 ") + fn + " 在");
+            run.add("block_name", Verdict::ok, topic, std::string("板块文件 ") + fn + " 在（" + who + "）");
         else
-            run.add("block_name", Verdict::hint, topic, std::string(fn) + " 还没有",
-                    "save2blk 第一次放入股票时新建它；bknumb 在那之前数出 0");
+            run.add("block_name", Verdict::hint, topic, std::string(fn) + " 还没有（" + who + "）",
+                    number ? "save2blk、saveInt2blk 第一次放入股票时新建它；bknumb 在那之前数出 0"
+                           : "get_alarm_data 第一次记下这个名字的预警时新建它");
     }
 }
 
@@ -122,7 +167,7 @@ void check_alert_file(const DoctorRun& run) {
         return;
     }
     if (!file_bytes(fn, &b)) {
-        run.add("alert", Verdict::error, topic, std::string(fn) + " 读不出来", "almtime、ClearAlarm 会返回 -1");
+        run.add("alert", Verdict::warn, topic, std::string(fn) + " 读不出来", "almtime、ClearAlarm 会返回 -1");
         return;
     }
     AlertHead head;
@@ -132,7 +177,7 @@ void check_alert_file(const DoctorRun& run) {
         const char* why = r == HeadRead::no_header        ? "短于 8 字节的文件头"
                           : r == HeadRead::bad_type_count ? "文件头里的预警类型数不在 1 到 20 之间"
                                                           : "在预警类型定义中间就结束了";
-        run.add("alert", Verdict::error, topic, std::string(fn) + " " + why + "：不是大智慧的预警文件格式",
+        run.add("alert", Verdict::warn, topic, std::string(fn) + " " + why + "：不是大智慧的预警文件格式",
                 "almtime、ClearAlarm 拒绝它并返回 -1；在大智慧里清空预警记录让它重写这个文件");
         return;
     }
@@ -141,9 +186,10 @@ void check_alert_file(const DoctorRun& run) {
     if (tail)
         run.add("alert", Verdict::warn, topic, found + "，末尾多出 " + num(tail) + " 个字节", "TARVEX 不看不完整的最后一条");
     else if (records > kAlertMaxRecords)
-        run.add("alert", Verdict::warn, topic, found, "almtime 只看前 4000 条；用 ClearAlarm 或在大智慧里清掉旧记录");
+        run.add("alert", Verdict::warn, topic, found,
+                "almtime 只看前 " + num(kAlertMaxRecords) + " 条；用 ClearAlarm 或在大智慧里清掉旧记录");
     else if (!file_opens_for_update(fn))
-        run.add("alert", Verdict::error, topic, found + "，但现在不能写", "ClearAlarm 会返回 -1；去掉文件的只读属性");
+        run.add("alert", Verdict::warn, topic, found + "，但现在不能写", "ClearAlarm 会返回 -1；去掉文件的只读属性");
     else
         run.add("alert", Verdict::ok, topic, found);
 }
@@ -163,7 +209,7 @@ void check_stock_info(const DoctorRun& run) {
         if (!f) {
             char newer[kPathBytes];
             info_path(newer, sizeof newer, code, kInfo70);
-            run.add("stkinfo", Verdict::error, topic, std::string(newer) + " 和 " + layout->name + " 都打不开",
+            run.add("stkinfo", Verdict::warn, topic, std::string(newer) + " 和 " + layout->name + " 都打不开",
                     std::string("LableGet 对") + (code[0] == '6' ? "上海" : "深圳") + "的证券返回 -1（日志 没找到文件）");
             continue;
         }
@@ -179,10 +225,10 @@ void check_stock_info(const DoctorRun& run) {
         }
         plat::close_file(f);
         if (!ok || count < 0)
-            run.add("stkinfo", Verdict::error, topic, std::string(fn) + " 没有可读的记录数",
+            run.add("stkinfo", Verdict::warn, topic, std::string(fn) + " 没有可读的记录数",
                     "LableGet 读不出证券信息；这个文件可能坏了，让大智慧重新下载数据");
         else if (!complete)
-            run.add("stkinfo", Verdict::error, topic,
+            run.add("stkinfo", Verdict::warn, topic,
                     std::string(fn) + " 比它记的 " + num(static_cast<size_t>(count)) + " 条记录短",
                     "LableGet 找不到后面的证券；让大智慧重新下载数据");
         else if (count == 0)
@@ -218,7 +264,7 @@ void check_investment(const DoctorRun& run) {
         std::string b;
         std::string name = p.substr(p.rfind('\\') + 1);
         if (!file_bytes(p, &b)) {
-            run.add("invest", Verdict::error, "投资账户 " + name, p + " 读不出来", "Trade、TradeFS 对这个账户返回 -1");
+            run.add("invest", Verdict::warn, "投资账户 " + name, p + " 读不出来", "Trade、TradeFS 对这个账户返回 -1");
         } else if (b.size() < static_cast<size_t>(kInvHeaderBytes)) {
             run.add("invest", Verdict::warn, "投资账户 " + name, p + " 短于 520 字节的文件头，没有交易记录",
                     "Trade、TradeFS 在这个账户上画不出东西");
@@ -240,7 +286,7 @@ void check_tdx(const DoctorRun& run) {
     const char* topic = "通达信（[路径] 通达信=）";
     if (dir[0] == '\0') {
         run.add("tdx", Verdict::hint, topic, "未设置",
-                "TDXlineAll、TDXTrade、StockPositions 用不了（TDXTrade 记日志 未设置 [路径] 通达信=）；要用时设成通达信的安装目录，末尾不带 \\");
+                "TDXlineAll、TDXTrade、StockPositions 用不了（TDXTrade 记日志 未设置 [路径] 通达信=）；要用时设成通达信的安装目录（末尾带不带 \\ 都行）");
         return;
     }
     std::string d = dir;
