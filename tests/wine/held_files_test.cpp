@@ -26,17 +26,6 @@ struct Held {
     bool failure_shows = true;                          // the Save2Get offsets are kept silently
 };
 
-std::string outcome(int r, const Chart& c) { return std::to_string(r) + " " + show(c.result.back()); }
-
-std::function<std::string()> chart_call(const char* fn, std::function<void(Chart&)> make, int n = 10) {
-    return [fn, make, n] {
-        Chart c(n);
-        c.label = "600000";
-        make(c);
-        int r = call(fn, c);
-        return outcome(r, c);
-    };
-}
 
 Bytes records(const std::vector<std::pair<int32_t, float>>& recs) {
     Bytes b;

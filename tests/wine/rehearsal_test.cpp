@@ -40,14 +40,8 @@ struct Row {
     std::string acted;                                 // what a stand-in (or the log) shows once it acted
 };
 
-std::function<std::string()> chart_call(const char* fn, std::function<void(Chart&)> make, int n = 10) {
-    return [fn, make, n] {
-        Chart c(n);
-        c.label = "601088";
-        make(c);
-        int r = call(fn, c);
-        return std::to_string(r) + " " + (c.result.empty() ? "" : show(c.result.back()));
-    };
+std::function<std::string()> rehearsal_call(const char* fn, std::function<void(Chart&)> make, int n = 10) {
+    return chart_call(fn, make, n, "601088");
 }
 
 Bytes records(const std::vector<std::pair<int32_t, float>>& recs) {
@@ -115,44 +109,44 @@ WINE_TEST(rehearsal_every_acting_export_logs_instead_then_acts) {
     };
     const std::string sd = "userdata\\SelfData\\", title = std::string(kTdxTitleName) + kTdxTitleTail;
     const Row table[] = {
-        {"TDX", {}, chart_call("TDX", [](Chart&) {}, 3), "会在 快速下单 的代码框填 601088", "order.code 601088"},
-        {"TDXTrade", {}, chart_call("TDXTrade", [](Chart& c) { c.constant(10.5f), c.p2 = {1}; }, 3),
+        {"TDX", {}, rehearsal_call("TDX", [](Chart&) {}, 3), "会在 快速下单 的代码框填 601088", "order.code 601088"},
+        {"TDXTrade", {}, rehearsal_call("TDXTrade", [](Chart& c) { c.constant(10.5f), c.p2 = {1}; }, 3),
          "会在 " + title + " 的代码框填 601088", "buy.code 601088"},
-        {"StockPositions", {}, chart_call("StockPositions", [](Chart&) {}, 1),
+        {"StockPositions", {}, rehearsal_call("StockPositions", [](Chart&) {}, 1),
          "会读 " + title + " 的第一个列表, 每行抄进日志", "-> 600000,"},
-        {"LKBS", {}, chart_call("LKBS", [](Chart& c) { c.constant(8); }, 100), "会按 全撤(&X)601088", "down 全撤(&X)"},
-        {"AlarmOnOff", {}, chart_call("AlarmOnOff", [](Chart& c) { c.constant(1); }, 1),
+        {"LKBS", {}, rehearsal_call("LKBS", [](Chart& c) { c.constant(8); }, 100), "会按 全撤(&X)601088", "down 全撤(&X)"},
+        {"AlarmOnOff", {}, rehearsal_call("AlarmOnOff", [](Chart& c) { c.constant(1); }, 1),
          std::string("会在 ") + kAlertWindowTitle + " 上按 启动预警", "启动预警"},
-        {"GetSmartMsg", {}, chart_call("GetSmartMsg", [](Chart&) {}, 1), "会读 短线精灵 的列表, 每行抄进日志",
+        {"GetSmartMsg", {}, rehearsal_call("GetSmartMsg", [](Chart&) {}, 1), "会读 短线精灵 的列表, 每行抄进日志",
          "-> 10:00 演练 大笔买入,"},
         {"get_alarm_data", {{"userdata\\block\\演练预警.BLK", {}}, {sd + "预警价格_演练预警\\SH601104.dat", {}}},
-         chart_call("get_alarm_data", [](Chart&) {}, 1), "会改写 " + host_path("userdata\\block\\演练预警.BLK"), ""},
+         rehearsal_call("get_alarm_data", [](Chart&) {}, 1), "会改写 " + host_path("userdata\\block\\演练预警.BLK"), ""},
         {"Save2Get", {}, [&get_chart] { return std::to_string(call("Save2Get", get_chart)); },
          std::string("会写入 Advanced GET 内存 20 行 (") + kGetTitle + ")", "started"},
         {"save2blk", {{"userdata\\block\\自选股21.BLK", block_file_bytes({"SZ000001"})}},
-         chart_call("save2blk", [](Chart& c) { c.constant(1), c.p2 = {21}; }), "会改写 ", ""},
+         rehearsal_call("save2blk", [](Chart& c) { c.constant(1), c.p2 = {21}; }), "会改写 ", ""},
         {"saveInt2blk", {{"userdata\\block\\自选股22.BLK", block_file_bytes({"SZ000001"})}},
-         chart_call("saveInt2blk", [](Chart& c) { c.constant(601088), c.p2 = {22}; }), "会改写 ", ""},
-        {"savedata", {{sd + "DATA21\\SH601088.dat", history}}, chart_call("savedata", store(21)), "会改写 ", ""},
-        {"savedataR", {{sd + "DATA22\\SH601088.dat", history}}, chart_call("savedataR", store(22)), "会改写 ", ""},
+         rehearsal_call("saveInt2blk", [](Chart& c) { c.constant(601088), c.p2 = {22}; }), "会改写 ", ""},
+        {"savedata", {{sd + "DATA21\\SH601088.dat", history}}, rehearsal_call("savedata", store(21)), "会改写 ", ""},
+        {"savedataR", {{sd + "DATA22\\SH601088.dat", history}}, rehearsal_call("savedataR", store(22)), "会改写 ", ""},
         {"savedata0", {{sd + "RH\\SH601088.dat", history}},
          [d1] { return std::to_string(call_savedata0("RH", d1 + kDay, "601088", 2.0f)); }, "会改写 ", ""},
         {"savedata0", {{sd + "RH2\\SH601088.dat", {}}},
          [d1] { return std::to_string(call_savedata0("RH2", d1, "601088", 2.0f)); }, "会建目录 " + host_path(sd + "RH2"),
          ""},
         {"SAVEDATA_CAPITAL", {{sd + "DATA23\\SH601088.dat", history}},
-         chart_call("SAVEDATA_CAPITAL", [](Chart& c) { c.series({0, 0, 4.0f}, 0), c.p2 = {23}, c.p3 = {100}; }, 3),
+         rehearsal_call("SAVEDATA_CAPITAL", [](Chart& c) { c.series({0, 0, 4.0f}, 0), c.p2 = {23}, c.p3 = {100}; }, 3),
          "会改写 ", ""},
         {"saveS", {{sd + "DATA24\\SH601088.dat", history}},
-         chart_call("saveS", [](Chart& c) { c.series({5, 6, 7}, 1), c.p2 = {24}; }, 3), "会改写 ", ""},
-        {"saveDay", {{"SH601088.DAY", history}}, chart_call("saveDay", [](Chart& c) { c.series({0, 0}, 0); }, 2),
+         rehearsal_call("saveS", [](Chart& c) { c.series({5, 6, 7}, 1), c.p2 = {24}; }, 3), "会改写 ", ""},
+        {"saveDay", {{"SH601088.DAY", history}}, rehearsal_call("saveDay", [](Chart& c) { c.series({0, 0}, 0); }, 2),
          "会改写 ", ""},
-        {"TDXlineAll", {{"tdx\\T0002\\line.dat", Bytes(298, 0x5A)}}, chart_call("TDXlineAll", levels, 0),
+        {"TDXlineAll", {{"tdx\\T0002\\line.dat", Bytes(298, 0x5A)}}, rehearsal_call("TDXlineAll", levels, 0),
          "会改写 " + host_path("tdx\\T0002\\line.dat"), ""},
         {"ClearAlarm", {{"userdata\\self\\ALERT.DAT", concat({alert_head({"突破"}, 1), alert_record("SH601088", kJan2, "突破")})}},
-         chart_call("ClearAlarm", [](Chart&) {}, 1), "会改写 " + host_path("userdata\\self\\ALERT.DAT"), ""},
+         rehearsal_call("ClearAlarm", [](Chart&) {}, 1), "会改写 " + host_path("userdata\\self\\ALERT.DAT"), ""},
         {"Save2Mt4", {{"SH6010881440.HST", {'o', 'l', 'd'}}},
-         chart_call("Save2Mt4", [](Chart& c) { c.closes_series(1); }, 4), "会改写 " + host_path("SH6010881440.HST"), ""},
+         rehearsal_call("Save2Mt4", [](Chart& c) { c.closes_series(1); }, 4), "会改写 " + host_path("SH6010881440.HST"), ""},
     };
 
     for (const Row& r : table) {

@@ -55,6 +55,10 @@ std::string show(const Bytes& v);
 // it; a missing symbol is a test failure (and returns -1).
 int call(const char* function, Chart& chart);
 int call_savedata0(const char* name, long time, const char* code, float value);
+// A call to replay in a table row: a chart of `n` bars of `label`, set up by
+// `make`, called; it reports "<return> <last slot>".
+std::function<std::string()> chart_call(const char* fn, std::function<void(Chart&)> make, int n = 10,
+                                        const char* label = "600000");
 
 // The host directory with its trailing backslash, and a path below it.
 std::string host_dir();

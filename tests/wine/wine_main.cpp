@@ -49,6 +49,16 @@ int call(const char* function, Chart& chart) {
     return r;
 }
 
+std::function<std::string()> chart_call(const char* fn, std::function<void(Chart&)> make, int n, const char* label) {
+    return [fn, make, n, label] {
+        Chart c(n);
+        c.label = label;
+        make(c);
+        int r = call(fn, c);
+        return std::to_string(r) + " " + (c.result.empty() ? "" : show(c.result.back()));
+    };
+}
+
 int call_savedata0(const char* name, long time, const char* code, float value) {
     bool found = false;
     int r = ::call_savedata0(name, time, code, value, &found);
