@@ -103,8 +103,13 @@ int tdx_line_all(const tagCALCINFO& ci) {
         log_line("TDXlineAll 参数1必须是价格序列");
         return -1;
     }
-    // A code longer than the record's field would name another security.
+    // Records without a code would belong to no security of the terminal's;
+    // a code longer than the record's field would name another security.
     const char* code = ci.stock_label != nullptr ? ci.stock_label : "";
+    if (!code[0]) {
+        log_line("TDXlineAll 无证券代码,不写画线文件");
+        return -1;
+    }
     if (std::strlen(code) > kTdxCodeBytes) {
         log_line_str("TDXlineAll 代码过长", code);
         return -1;

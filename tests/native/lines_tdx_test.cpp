@@ -149,6 +149,9 @@ TEST_F(LinesTdx, RefusalsAndMissingDirectoryTouchNoFile) {
     c.constant(1.0f);  // no price series for the records
     EXPECT_EQ(TDXlineAll(&c.ci()), -1);
     EXPECT_FALSE(exists(file));
+    c = chart("");  // no security: the records would belong to none
+    EXPECT_EQ(TDXlineAll(&c.ci()), -1);
+    EXPECT_FALSE(exists(file));
     write_text("TARVEX.ini", "[路径]\r\n通达信=" + win("nowhere") + "\r\n");
     c = chart();
     EXPECT_EQ(TDXlineAll(&c.ci()), -1);
