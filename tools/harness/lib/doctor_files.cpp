@@ -289,7 +289,8 @@ void check_tdx(const DoctorRun& run) {
     const char* topic = "通达信（[路径] 通达信=）";
     if (dir[0] == '\0') {
         run.add("tdx", Verdict::hint, topic, "未设置",
-                "TDXlineAll、TDXTrade、StockPositions 用不了（TDXTrade 记日志 未设置 [路径] 通达信=）；要用时设成通达信的安装目录（末尾带不带 \\ 都行）");
+                "TDXlineAll、TDXTrade、StockPositions 用不了（TDXTrade、StockPositions 记日志 未设置 [路径] 通达信=，"
+                "TDXlineAll 一般记日志 打开文件失败）；要用时设成通达信的安装目录（末尾带不带 \\ 都行）");
         return;
     }
     std::string d = dir;
@@ -316,7 +317,8 @@ void check_tdx(const DoctorRun& run) {
     if (a != DirAccess::writable) {
         run.add("tdx_line", Verdict::error, "通达信画线文件 T0002\\line.dat",
                 t2 + (a == DirAccess::read_only ? " 不能写" : " 不存在"),
-                "TDXlineAll 记日志 打开文件失败 并返回 -1");
+                a == DirAccess::read_only ? "TDXlineAll 要改写画线文件时返回 -1，日志 写入文件失败（line.dat 还没有时 打开文件失败）"
+                                          : "TDXlineAll 记日志 打开文件失败 并返回 -1");
         return;
     }
     std::string b;
