@@ -28,7 +28,7 @@ std::string num(size_t n) { return std::to_string(n); }
 // BLOCK_PATH the two are one.
 struct BlockDirUse {
     bool inblock;
-    bool writers;  // save2blk, saveInt2blk, bknumb, get_alarm_data
+    bool writers;  // save2blk, saveInt2blk, del2blk, bknumb, get_alarm_data
     std::string readers() const {
         std::string r = writers ? readers_text("BLOCK_PATH") : "";
         if (inblock) r += std::string(r.empty() ? "" : "、") + readers_text("inblock板块");
@@ -39,7 +39,9 @@ struct BlockDirUse {
 // What a block that cannot be read means to the exports that use it.
 std::string unreadable_block_outcome(const BlockDirUse& use) {
     std::string out;
-    if (use.writers) out = "save2blk、saveInt2blk 结果 0（日志 save2blk 打开失败:），bknumb 数出 0";
+    if (use.writers)
+        out = "save2blk、saveInt2blk 结果 0（日志 save2blk 打开失败:），del2blk 无值（返回 -1，日志 del2blk 打开失败:），"
+              "bknumb 数出 0";
     if (use.inblock) out += std::string(out.empty() ? "" : "，") + "inblock 结果 0";
     return out;
 }
@@ -60,7 +62,7 @@ bool check_block_file(const DoctorRun& run, const std::string& path, const Block
     }
     if (b.size() < kBlockHeaderBytes) {
         run.add("blocks", Verdict::hint, topic, path + " 只有 " + num(b.size()) + " 个字节，没有 4 字节的头字",
-                "TARVEX 把它当空板块：inblock 结果 0、bknumb 数出 0；save2blk 下次放入股票时重写它");
+                "TARVEX 把它当空板块：inblock 结果 0、bknumb 数出 0、del2blk 结果 0；save2blk 下次放入股票时重写它");
         return false;
     }
     uint32_t head = decode_block_header(reinterpret_cast<const unsigned char*>(b.data()));
@@ -78,13 +80,14 @@ bool check_block_file(const DoctorRun& run, const std::string& path, const Block
     if (tail) {
         run.add("blocks", Verdict::warn, topic,
                 path + " 末尾有 " + num(tail) + " 个字节不够一条 12 字节的记录",
-                "TARVEX 不看这几个字节；save2blk 把新代码接在它们后面，大智慧可能读错；在大智慧里重新保存这个板块");
+                "TARVEX 不看这几个字节，改写板块时把它们原样留在文件末尾（save2blk 的新代码放在它们前面）；"
+                "大智慧可能读错；在大智慧里重新保存这个板块");
         return false;
     }
     if (use.writers && !file_opens_for_update(path)) {
         run.add("blocks", Verdict::warn, topic, path + " 现在不能写（只读，或被别的程序锁住）",
                 "save2blk、saveInt2blk 写不进这个板块：放在最后时无值（返回 -1，日志 save2blk 重新打开 添加失败3），"
-                "放在最前面时结果 0；bknumb、inblock 照常读");
+                "放在最前面时结果 0；del2blk 移不出股票（返回 -1，日志 del2blk 移出失败）；bknumb、inblock 照常读");
         return false;
     }
     return true;
@@ -95,7 +98,7 @@ void check_block_dir(const DoctorRun& run, const std::string& dir, const BlockDi
         std::string outcome;
         if (use.writers)
             outcome = "save2blk、saveInt2blk 建不了板块，结果 0（日志 save2blk 重建板块失败: 或 saveInt2blk 重建板块失败:），"
-                      "bknumb 数出 0，"
+                      "del2blk 结果 0，bknumb 数出 0，"
                       "get_alarm_data 不把预警放进板块";
         if (use.inblock) outcome += std::string(outcome.empty() ? "" : "；") + "inblock 结果都是 0";
         run.add("blocks", Verdict::warn, "板块目录", dir + " 不存在", outcome + "；建好这个目录，或在大智慧里存一个自选股板块");
@@ -151,7 +154,7 @@ void check_blocks(const DoctorRun& run) {
             run.add("block_name", Verdict::ok, topic, std::string("板块文件 ") + fn + " 在（" + who + "）");
         else
             run.add("block_name", Verdict::hint, topic, std::string(fn) + " 还没有（" + who + "）",
-                    number ? "save2blk、saveInt2blk 第一次放入股票时新建它；bknumb 在那之前数出 0"
+                    number ? "save2blk、saveInt2blk 第一次放入股票时新建它；bknumb 在那之前数出 0，del2blk 结果 0"
                            : "get_alarm_data 第一次记下这个名字的预警时新建它");
     }
 }
@@ -286,7 +289,8 @@ void check_tdx(const DoctorRun& run) {
     const char* topic = "通达信（[路径] 通达信=）";
     if (dir[0] == '\0') {
         run.add("tdx", Verdict::hint, topic, "未设置",
-                "TDXlineAll、TDXTrade、StockPositions 用不了（TDXTrade 记日志 未设置 [路径] 通达信=）；要用时设成通达信的安装目录（末尾带不带 \\ 都行）");
+                "TDXlineAll、TDXTrade、StockPositions 用不了（TDXTrade、StockPositions 记日志 未设置 [路径] 通达信=，"
+                "TDXlineAll 一般记日志 打开文件失败）；要用时设成通达信的安装目录（末尾带不带 \\ 都行）");
         return;
     }
     std::string d = dir;
@@ -313,7 +317,8 @@ void check_tdx(const DoctorRun& run) {
     if (a != DirAccess::writable) {
         run.add("tdx_line", Verdict::error, "通达信画线文件 T0002\\line.dat",
                 t2 + (a == DirAccess::read_only ? " 不能写" : " 不存在"),
-                "TDXlineAll 记日志 打开文件失败 并返回 -1");
+                a == DirAccess::read_only ? "TDXlineAll 要改写画线文件时返回 -1，日志 写入文件失败（line.dat 还没有时 打开文件失败）"
+                                          : "TDXlineAll 记日志 打开文件失败 并返回 -1");
         return;
     }
     std::string b;
