@@ -41,7 +41,7 @@ void say(const std::string& gbk) {
     std::fputs(g_gbk ? gbk.c_str() : gbk_to_utf8(gbk).c_str(), stdout);
 }
 
-std::string format(const char* f, ...) __attribute__((format(printf, 1, 2)));
+std::string format(const char* f, ...) __attribute__((format(gnu_printf, 1, 2)));
 std::string format(const char* f, ...) {
     char buf[1024];
     va_list args;
