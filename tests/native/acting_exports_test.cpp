@@ -15,20 +15,7 @@ namespace pw = plat_windows_testing;
 
 namespace {
 
-class ActingExports : public DataFileTest {
-protected:
-    void SetUp() override {
-        DataFileTest::SetUp();
-        make_dir("tdx");
-        write_text("TARVEX.ini", "[路径]\n通达信=" + win("tdx") + "\n");
-        write_text("tdx/connect.cfg", std::string("[OTHER]\nTitleName=") + kDesktopTdxTitleName + "\n");
-        plant_host_and_terminals(win("dzh.exe"));
-    }
-    void TearDown() override {
-        pw::reset();
-        DataFileTest::TearDown();
-    }
-};
+class ActingExports : public TerminalDeskTest {};
 
 // A chart of `n` bars for a fresh label (the TDX bridge acts once per
 // security), parameter 1 the constant v, parameter 2 present.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/windows_testing.h"
+#include "tests/native/datafiles_support.h"
 
 constexpr uint32_t kDesktopHostPid = 8;  // the host program: runs `host_exe`
 const char kDesktopTdxTitleName[] = "TDX测试";
@@ -39,3 +40,20 @@ inline void plant_host_and_terminals(const std::string& host_exe) {
     for (const char* caption : {"开多[F1]", "平多[F2]", "开空[F3]", "平空[F4]", "清仓(&Q)", "全撤(&X)"})
         pw::add_window(lk, "Button", caption, 6);
 }
+
+// A host directory whose TARVEX.ini points 通达信= at a terminal directory
+// naming the TDX window above, with the host and the terminals planted.
+class TerminalDeskTest : public DataFileTest {
+protected:
+    void SetUp() override {
+        DataFileTest::SetUp();
+        make_dir("tdx");
+        write_text("TARVEX.ini", "[路径]\n通达信=" + win("tdx") + "\n");
+        write_text("tdx/connect.cfg", std::string("[OTHER]\nTitleName=") + kDesktopTdxTitleName + "\n");
+        plant_host_and_terminals(win("dzh.exe"));
+    }
+    void TearDown() override {
+        plat_windows_testing::reset();
+        DataFileTest::TearDown();
+    }
+};

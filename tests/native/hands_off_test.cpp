@@ -25,18 +25,11 @@ namespace {
 
 constexpr uint32_t kTdxPid = 5, kLkPid = 6;
 
-class HandsOff : public DataFileTest {
+class HandsOff : public TerminalDeskTest {
 protected:
     void SetUp() override {
-        DataFileTest::SetUp();
-        make_dir("tdx");
-        write_text("TARVEX.ini", "[路径]\n通达信=" + win("tdx") + "\n");
-        write_text("tdx/connect.cfg", std::string("[OTHER]\nTitleName=") + kDesktopTdxTitleName + "\n");
+        TerminalDeskTest::SetUp();
         plant();
-    }
-    void TearDown() override {
-        pw::reset();
-        DataFileTest::TearDown();
     }
     void plant() {
         plant_host_and_terminals(win("dzh.exe"));
