@@ -54,6 +54,17 @@ bool reachable_from_32_bits(plat::Process* p, uint32_t block, size_t bytes) {
            r.readable && r.size >= bytes;
 }
 
+// Places the request for `column` of a row, in the list process's own
+// layout of LVITEMA, into the reader's item block.
+template <class Item>
+bool write_item(const ListReader& r, int column) {
+    Item lvi = {};
+    lvi.sub_item = column;
+    lvi.text = r.text_block;
+    lvi.text_max = static_cast<int32_t>(kListTextBytes);
+    return plat::remote_write(r.process, r.item_block, &lvi, sizeof lvi);
+}
+
 }  // namespace
 
 bool window_text_equals(plat::Window w, const char* text) {
@@ -162,20 +173,7 @@ bool open_list_reader(plat::Window list, ListReader* r) {
 
 bool read_cell(ListReader& r, int row, int column, char (&item)[kListTextBytes]) {
     item[0] = '\0';
-    bool written = false;
-    if (r.wide) {
-        ListItem64 lvi = {};
-        lvi.sub_item = column;
-        lvi.text = r.text_block;
-        lvi.text_max = static_cast<int32_t>(kListTextBytes);
-        written = plat::remote_write(r.process, r.item_block, &lvi, sizeof lvi);
-    } else {
-        ListItem32 lvi = {};
-        lvi.sub_item = column;
-        lvi.text = r.text_block;
-        lvi.text_max = static_cast<int32_t>(kListTextBytes);
-        written = plat::remote_write(r.process, r.item_block, &lvi, sizeof lvi);
-    }
+    const bool written = r.wide ? write_item<ListItem64>(r, column) : write_item<ListItem32>(r, column);
     if (!written) return false;
     intptr_t length = 0;
     if (!send_or_log("list_reader", r.list, plat::kLvmGetItemTextA, static_cast<uintptr_t>(row),

@@ -41,15 +41,17 @@ int guarded_formula(const char* name, tagCALCINFO* ci, int (*routine)(tagCALCINF
         // No slot to protect: nothing is written either way. (The exports
         // that ignore their record are also called without one.)
         if (!ci || ci->data_count < 1) return routine(ci);
-        // A record without a result series is none the host makes; its
-        // routine still writes into a series of its own, which nobody
-        // reads, never through the null pointer.
-        std::vector<float> slots = ci->result ? std::vector<float>(ci->result, ci->result + ci->data_count)
-                                              : std::vector<float>(static_cast<size_t>(ci->data_count), 0.0f);
+        // Bars without a result series: no record the host makes. Nothing
+        // acts on a record with a null field.
+        if (!ci->result) {
+            log_line_str(name, "无结果序列,不执行");
+            return -1;
+        }
+        std::vector<float> slots(ci->result, ci->result + ci->data_count);
         tagCALCINFO work = *ci;
         work.result = slots.data();
         int r = routine(&work);
-        if (ci->result) std::copy(slots.begin(), slots.end(), ci->result);
+        std::copy(slots.begin(), slots.end(), ci->result);
         return r;
     });
 }

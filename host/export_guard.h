@@ -27,7 +27,8 @@ int savedata0(char* name, long time, char* code, float value);
 // returns. Whatever it throws is caught: one log line "<name> 异常退出: why"
 // and -1, the host's slots untouched. A null record goes to the routine as
 // it is: the exports that ignore their record take none. A record with bars
-// but a null result series gets a scratch series, discarded afterwards.
+// but a null result series is refused: -1 and one log line, the routine
+// never called.
 int guarded_formula(const char* name, tagCALCINFO* ci, int (*routine)(tagCALCINFO*)) noexcept;
 
 // The log line of a caught exception: "<name> 异常退出: <why>".

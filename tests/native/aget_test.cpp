@@ -239,12 +239,15 @@ TEST_F(GetTest, InMemoryRouteChecksBeforeItWrites) {
     EXPECT_EQ(read_bytes("get/SH600000DAY.OFF"), get.offsets(8, get.window));
     EXPECT_EQ(log_text().find("内存失败"), std::string::npos);
 
-    // The memory route needs neither parameter 1 nor the result series.
+    // The memory route needs no parameter 1; a record without a result
+    // series (none the host makes) writes nothing.
     more.p1.clear();
     more.bars[11].close = 999;
     tagCALCINFO bare = more.ci();
     bare.result = nullptr;
     EXPECT_EQ(Save2Get(&bare), -1);
+    EXPECT_NE(get.row(7)[3], 999.0);
+    EXPECT_EQ(Save2Get(&more.ci()), -1);
     EXPECT_EQ(get.row(7)[3], 999.0);
 }
 

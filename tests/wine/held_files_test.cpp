@@ -95,13 +95,7 @@ WINE_TEST(held_files_every_writer_with_its_file_held_open) {
         c.series(std::vector<float>(10, 2.0f), 3);
         c.p2 = {11};
     };
-    auto levels = [](Chart& c) {
-        std::vector<float> closes(50, 10.0f);
-        closes[12] = 14.0f, closes[24] = 6.0f, closes[36] = 12.0f;
-        c.set_bars(day_bars(closes));
-        c.closes_series(0);
-        c.p2 = {5.0f}, c.p4 = {50.0f};
-    };
+    auto levels = three_level_chart;
     const Held table[] = {
         {"save2blk", {{"userdata\\block\\自选股3.BLK", block}}, chart_call("save2blk", [](Chart& c) {
              c.constant(1), c.p2 = {3};

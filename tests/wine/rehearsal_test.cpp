@@ -100,13 +100,7 @@ WINE_TEST(rehearsal_every_acting_export_logs_instead_then_acts) {
     auto store = [](int n) {
         return [n](Chart& c) { c.series(std::vector<float>(10, 2.0f), 3), c.p2 = {static_cast<float>(n)}; };
     };
-    auto levels = [](Chart& c) {
-        std::vector<float> closes(50, 10.0f);
-        closes[12] = 14.0f, closes[24] = 6.0f, closes[36] = 12.0f;
-        c.set_bars(day_bars(closes));
-        c.closes_series(0);
-        c.p2 = {5.0f}, c.p4 = {50.0f};
-    };
+    auto levels = three_level_chart;
     const std::string sd = "userdata\\SelfData\\", title = std::string(kTdxTitleName) + kTdxTitleTail;
     const Row table[] = {
         {"TDX", {}, rehearsal_call("TDX", [](Chart&) {}, 3), "会在 快速下单 的代码框填 601088", "order.code 601088"},

@@ -55,6 +55,10 @@ std::string show(const Bytes& v);
 // it; a missing symbol is a test failure (and returns -1).
 int call(const char* function, Chart& chart);
 int call_savedata0(const char* name, long time, const char* code, float value);
+// Day bars flat at 10 with levels at bars 12 (14), 24 (6) and 36 (12), closes
+// as parameter 1 and the look-back 5 and 50 bars: TlineAll and TDXlineAll
+// mark levels on it.
+void three_level_chart(Chart& c);
 // A call to replay in a table row: a chart of `n` bars of `label`, set up by
 // `make`, called; it reports "<return> <last slot>".
 std::function<std::string()> chart_call(const char* fn, std::function<void(Chart&)> make, int n = 10,

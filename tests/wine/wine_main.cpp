@@ -49,6 +49,14 @@ int call(const char* function, Chart& chart) {
     return r;
 }
 
+void three_level_chart(Chart& c) {
+    std::vector<float> closes(50, 10.0f);
+    closes[12] = 14.0f, closes[24] = 6.0f, closes[36] = 12.0f;
+    c.set_bars(day_bars(closes));
+    c.closes_series(0);
+    c.p2 = {5.0f}, c.p4 = {50.0f};
+}
+
 std::function<std::string()> chart_call(const char* fn, std::function<void(Chart&)> make, int n, const char* label) {
     return [fn, make, n, label] {
         Chart c(n);
