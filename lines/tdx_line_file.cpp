@@ -59,10 +59,12 @@ std::vector<unsigned char> place_records(const std::vector<unsigned char>& file,
                                          const std::vector<TdxLineRecord>& records, const char* code) {
     std::vector<unsigned char> out;
     out.reserve(file.size() + records.size() * kTdxRecordBytes);
+    TdxLineRecord mine;  // what every record of ours for the code holds
+    encode_tdx_line(TdxLine{code, 0, 0.0f, 0, 0}, &mine);
     size_t next = 0, pos = 0;
     for (; file.size() - pos >= kTdxRecordBytes; pos += kTdxRecordBytes) {
         const unsigned char* r = file.data() + pos;
-        if (!tdx_record_is_ours(r, code)) {
+        if (!tdx_record_is_ours(r, mine)) {
             append_record(&out, r);
             continue;
         }

@@ -22,10 +22,7 @@ void encode_tdx_line(const TdxLine& line, TdxLineRecord* out) {
     encode_i32(r + kTdxColourOffset, line.colour);
 }
 
-bool tdx_record_is_ours(const unsigned char* record, const char* code) {
-    if (std::strlen(code) > kTdxCodeBytes) return false;
-    TdxLineRecord mine;
-    encode_tdx_line(TdxLine{code, 0, 0.0f, 0, 0}, &mine);
+bool tdx_record_is_ours(const unsigned char* record, const TdxLineRecord& mine) {
     const unsigned char* m = mine.bytes;
     // Date, price and sequence lie together; the colour is checked apart.
     const size_t own_from = kTdxDateOffset, own_end = kTdxSequenceOffset + 4;

@@ -55,9 +55,9 @@ struct TdxLine {
 // Fills all 298 bytes of `out` from `line`. The code is cut to its field.
 void encode_tdx_line(const TdxLine& line, TdxLineRecord* out);
 
-// Whether `record` is one this library wrote for `code` (at most
-// kTdxCodeBytes characters): every byte is what encode_tdx_line puts there,
-// the code field included, but for the date, price and sequence number, and
-// the colour is one of the two it uses. Any other record of the security is
-// a line the user drew in the terminal.
-bool tdx_record_is_ours(const unsigned char* record, const char* code);
+// Whether `record` is one this library wrote for the code of `mine` (a
+// record encode_tdx_line made for that code): every byte is what
+// encode_tdx_line puts there, the code field included, but for the date,
+// price and sequence number, and the colour is one of the two it uses. Any
+// other record of the security is a line the user drew in the terminal.
+bool tdx_record_is_ours(const unsigned char* record, const TdxLineRecord& mine);
